@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets the machine up, builds Stakmir and runs every test: once in `build`, once more with
+# AddressSanitizer and UndefinedBehaviorSanitizer in `build-asan`. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+jobs=$(nproc)
+
+echo "== build (warnings are errors) =="
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTAKMIR_WERROR=ON
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== build-asan (AddressSanitizer + UndefinedBehaviorSanitizer) =="
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTAKMIR_WERROR=ON \
+      -DSTAKMIR_SANITIZE=ON -DSTAKMIR_BUILD_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")

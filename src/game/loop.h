@@ -1,0 +1,56 @@
+// The main loop's rules: keys and window events turned into changes of the game record,
+// window dragging, and the tick timing. The window system is reached only through LoopHooks,
+// so a test drives all of it with events and clock values.
+#pragma once
+
+#include <cstdint>
+
+#include "game/game.h"
+#include "platform/events.h"
+
+// The window's outer rectangle in screen coordinates.
+struct WindowRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+// What the loop needs of the window system; the program passes the real window, tests a recorder.
+struct LoopHooks {
+    void *context;
+    // Reads the window's outer rectangle.
+    void (*get_window_rect)(void *context, WindowRect *rect);
+    // Moves the window so that its outer rectangle starts at (left, top) with the given size.
+    void (*move_window)(void *context, int32_t left, int32_t top, int32_t width, int32_t height);
+    // Draws one whole frame of the record and presents it.
+    void (*present_frame)(void *context, const GameState *state);
+};
+
+// State private to the loop, alive for the whole run.
+struct LoopState {
+    uint32_t last_tick_time;  // the millisecond clock at the last tick
+    int32_t drag_x;           // screen position of the pointer at the last press or move
+    int32_t drag_y;
+    int32_t drag_anchored;    // 1 once a left-button press in the window has set drag_x, drag_y
+    int32_t window_moved;     // 1 when a mouse move has moved the window in this pass
+};
+
+// Sets the record up for the first game: intro mode, flags cleared, game_new.
+void loop_start_game(GameState *state, uint32_t seed);
+// Starts the loop's own state at the given clock value.
+void loop_start(LoopState *loop, uint32_t now);
+// Begins one pass of the loop (clears window_moved).
+void loop_begin_pass(LoopState *loop);
+// Applies one event by the event table and the key tables.
+void loop_handle_event(LoopState *loop, GameState *state, const AppEvent *event, const LoopHooks *hooks);
+// Runs one tick and presents a frame when more than 16 ms have passed since the last tick
+// (unsigned 32-bit difference) and the game is neither paused nor quitting. Returns 1 if it ticked.
+int loop_run_tick(LoopState *loop, GameState *state, uint32_t now, const LoopHooks *hooks);
+// Milliseconds until the next tick is due at the clock value `now` (0 when due already), or
+// UINT32_MAX when no tick can run (paused or quitting): how long the loop may wait for events.
+uint32_t loop_wait_time(const LoopState *loop, const GameState *state, uint32_t now);
+
+// The body of the program (defined with the program, not in the rules library): start-up,
+// passes until MODE_QUIT, shutdown. Returns the exit status.
+int run_game_loop();
