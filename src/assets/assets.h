@@ -33,7 +33,7 @@ int decode_text6(const EncodedImage *image, uint8_t *out);
 void decode_dxt1_image(uint8_t *pixels, const EncodedImage *image);
 // Writes one texel (red, green, blue) of a DXT1 block with endpoints c0 and c1.
 void dxt1_texel_color(uint8_t *out, uint16_t c0, uint16_t c1, int code, bool four_colour);
-// The smallest power of two not below n (1 for n of 1 or less).
+// The smallest power of two not below n (1 for n of 1 or less; at most 2^30).
 int next_pow2(int n);
 
 // Sets the fixed render state and creates every texture; needs a current OpenGL context.
