@@ -77,6 +77,13 @@ void piece_lock(GameState *state);
 // One step of the mode machine: gravity, slam, lock delay, locking, clearing and spawning.
 void game_tick(GameState *state);
 
+// Rows per tick under gravity at a level: (level + 3) * 0.01 rounded once to single precision.
+float game_fall_speed(int32_t level);
+// Ticks a resting piece waits before it locks: ceil(1.0 / fall_speed) taken in double precision.
+uint32_t game_lock_delay(float fall_speed);
+// Adds bonus to score (saturating) and recomputes level and fall_speed from the score.
+void game_score_bonus(GameState *state);
+
 // Records the full rows in cleared_rows and scores them; returns how many there are (0 to 4).
 int board_find_full_rows(GameState *state);
 // Removes the rows in cleared_rows, drops the rows above and repairs the cut links.
