@@ -21,14 +21,32 @@ std::string encode_text6(const std::vector<uint8_t> &bytes) {
     return text;
 }
 
+// A C++ string literal body for six-bit text: the backslash is escaped, and so is every
+// question mark so that no pair of them can ever be read as a trigraph.
+static std::string quoted(const std::string &text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '?') out.push_back('\\');
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::string encoded_list_source(const std::string &name, const std::vector<uint8_t> &bytes,
+                                size_t chunk) {
+    const std::string text = encode_text6(bytes);
+    std::string source = "static const char *const " + name + "[] = {\n";
+    for (size_t i = 0; i < text.size(); i += chunk) {
+        source += "    \"" + quoted(text.substr(i, chunk)) + "\",\n";
+    }
+    source += "    \"\",\n};\n";
+    return source;
+}
+
 bool write_encoded_image(FILE *out, const std::string &name, const std::vector<uint8_t> &bytes,
                          size_t chunk) {
-    const std::string text = encode_text6(bytes);
-    std::fprintf(out, "static const char *const %s_text[] = {\n", name.c_str());
-    for (size_t i = 0; i < text.size(); i += chunk) {
-        std::fprintf(out, "    \"%s\",\n", text.substr(i, chunk).c_str());
-    }
-    std::fprintf(out, "    \"\",\n};\n");
+    const std::string list = encoded_list_source(name + "_text", bytes, chunk);
+    std::fputs(list.c_str(), out);
     std::fprintf(out, "extern const EncodedImage %s = {%s_text};\n\n", name.c_str(), name.c_str());
     return std::ferror(out) == 0;
 }

@@ -12,9 +12,14 @@ namespace tools {
 // of one or two bytes to two or three characters.
 std::string encode_text6(const std::vector<uint8_t> &bytes);
 
+// Source text of `static const char *const <name>[]` holding the encoded bytes in strings of
+// `chunk` characters, ending with an empty string.
+std::string encoded_list_source(const std::string &name, const std::vector<uint8_t> &bytes,
+                                size_t chunk = 128);
+
 // Writes `static const char *const <name>_text[]` holding the encoded bytes in strings of
-// `chunk` characters, ending with an empty string, and an EncodedImage `<name>` over it
-// (extern unless `internal`). Returns false on a write error.
+// `chunk` characters, ending with an empty string, and an extern EncodedImage `<name>` over
+// it. Returns false on a write error.
 bool write_encoded_image(FILE *out, const std::string &name, const std::vector<uint8_t> &bytes,
                          size_t chunk = 128);
 
