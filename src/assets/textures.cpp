@@ -1,0 +1,161 @@
+// The texture catalogue: the fixed render state and the nine textures made from the
+// embedded pictures, once at start.
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "assets/assets.h"
+#include "data/data.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int BACKGROUND_WIDTH = 480;
+constexpr int BACKGROUND_HEIGHT = 320;
+constexpr int DXT1_BYTES = 76800;
+constexpr int RGB_BYTES = BACKGROUND_WIDTH * BACKGROUND_HEIGHT * 3;
+constexpr int TITLE_WIDTH = 107;
+constexpr int TITLE_HEIGHT = 27;
+constexpr int CAPTION_WIDTH = 154;
+constexpr int CAPTION_HEIGHT = 19;
+constexpr int TILE_SIZE = 15;
+constexpr int TILE_COUNT = 5;
+constexpr int TILE_SLOT = 16;
+constexpr int TILE_ATLAS_WIDTH = 128;
+constexpr int TILE_ATLAS_HEIGHT = 16;
+
+using Buffer = std::unique_ptr<uint8_t[]>;
+
+// A decode buffer: one byte more than the picture, for the flushed byte of a partial group.
+Buffer make_buffer(int picture_bytes) {
+    return std::make_unique<uint8_t[]>(size_t(picture_bytes) + 1);
+}
+
+void set_render_state() {
+    glScissor(300, 10, 150, 300);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(0, 480, 0, 320, 0, 10);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// Generates one name, binds it, gives it the common parameters and stores it at `index`.
+void begin_texture(TextureSet *set, int index) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    set->names[index] = name;
+}
+
+// Defines an empty power-of-two texture for a picture of the given size.
+void define_empty(GLint internal_format, GLenum format, int width, int height) {
+    glTexImage2D(GL_TEXTURE_2D, 0, internal_format, next_pow2(width), next_pow2(height), 0,
+                 format, GL_UNSIGNED_BYTE, nullptr);
+}
+
+// The driver takes the DXT1 blocks as they are only when both entry points were found.
+bool compressed_path_available() {
+    return compressed_tex_image_2d_proc != nullptr && compressed_tex_sub_image_2d_proc != nullptr;
+}
+
+void create_backgrounds(TextureSet *set) {
+    const bool compressed = compressed_path_available();
+    const Buffer buffer = compressed ? make_buffer(DXT1_BYTES) : std::make_unique<uint8_t[]>(RGB_BYTES);
+    for (int i = 0; i < 4; ++i) {
+        begin_texture(set, TEX_BACKGROUND_0 + i);
+        if (compressed) {
+            decode_text6(&IMAGE_BACKGROUNDS[i], buffer.get());
+            define_empty(GL_COMPRESSED_RGB_S3TC_DXT1_EXT, GL_RGB, BACKGROUND_WIDTH, BACKGROUND_HEIGHT);
+            compressed_tex_sub_image_2d_proc(GL_TEXTURE_2D, 0, 0, 0, BACKGROUND_WIDTH, BACKGROUND_HEIGHT,
+                                             GL_COMPRESSED_RGB_S3TC_DXT1_EXT, DXT1_BYTES, buffer.get());
+        } else {
+            decode_dxt1_image(buffer.get(), &IMAGE_BACKGROUNDS[i]);
+            define_empty(GL_RGB, GL_RGB, BACKGROUND_WIDTH, BACKGROUND_HEIGHT);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, BACKGROUND_WIDTH, BACKGROUND_HEIGHT, GL_RGB,
+                            GL_UNSIGNED_BYTE, buffer.get());
+        }
+    }
+}
+
+// A picture smaller than its texture, uploaded at texel (0, 0).
+void create_picture(TextureSet *set, int index, const EncodedImage *image, GLenum format,
+                    int bytes_per_pixel, int width, int height) {
+    begin_texture(set, index);
+    const Buffer buffer = make_buffer(width * height * bytes_per_pixel);
+    decode_text6(image, buffer.get());
+    define_empty(GLint(format), format, width, height);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, buffer.get());
+}
+
+void create_tiles(TextureSet *set) {
+    begin_texture(set, TEX_TILES);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, TILE_ATLAS_WIDTH, TILE_ATLAS_HEIGHT, 0,
+                 GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, nullptr);
+    const Buffer buffer = make_buffer(TILE_SIZE * TILE_SIZE * 2);
+    for (int k = 0; k < TILE_COUNT; ++k) {
+        decode_text6(&IMAGE_TILES[k], buffer.get());
+        glTexSubImage2D(GL_TEXTURE_2D, 0, TILE_SLOT * k, 0, TILE_SIZE, TILE_SIZE, GL_LUMINANCE_ALPHA,
+                        GL_UNSIGNED_BYTE, buffer.get());
+    }
+}
+
+// A font atlas is a power of two already and goes up whole, with its data.
+void create_font(TextureSet *set, int index, const FontDesc &font) {
+    begin_texture(set, index);
+    const Buffer buffer = make_buffer(font.atlas_width * font.atlas_height);
+    decode_text6(&font.atlas, buffer.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, font.atlas_width, font.atlas_height, 0, GL_ALPHA,
+                 GL_UNSIGNED_BYTE, buffer.get());
+}
+
+void delete_names(const TextureSet *set) {
+    for (int i = 0; i < TEX_COUNT; ++i) {
+        if (set->names[i] != 0) {
+            const GLuint name = set->names[i];
+            glDeleteTextures(1, &name);
+        }
+    }
+}
+
+}  // namespace
+
+TextureSet *create_textures() {
+    auto set = std::unique_ptr<TextureSet>(new (std::nothrow) TextureSet{});
+    if (set == nullptr) {
+        std::fprintf(stderr, "stakmir: out of memory for the texture set\n");
+        return nullptr;
+    }
+    set_render_state();
+    try {
+        create_backgrounds(set.get());
+        create_picture(set.get(), TEX_TITLE, &IMAGE_TITLE, GL_RGBA, 4, TITLE_WIDTH, TITLE_HEIGHT);
+        create_picture(set.get(), TEX_CAPTION, &IMAGE_CAPTION, GL_ALPHA, 1, CAPTION_WIDTH, CAPTION_HEIGHT);
+        create_tiles(set.get());
+        create_font(set.get(), TEX_FONT_TEXT, font_text);
+        create_font(set.get(), TEX_FONT_SCORE, font_score);
+    } catch (const std::bad_alloc &) {
+        // Every decode buffer is already released; give back the names made so far too.
+        std::fprintf(stderr, "stakmir: out of memory while decoding the pictures\n");
+        delete_names(set.get());
+        return nullptr;
+    }
+    return set.release();
+}
+
+void release_textures(TextureSet *textures) {
+    if (textures == nullptr) return;
+    for (int i = 0; i < TEX_COUNT; ++i) {
+        const GLuint name = textures->names[i];
+        glDeleteTextures(1, &name);
+    }
+    delete textures;
+}
