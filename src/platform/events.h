@@ -32,3 +32,14 @@ struct AppEvent {
 // The queue: the oldest record, and the link into which the next record is stored.
 extern AppEvent *event_queue_head;
 extern AppEvent **event_queue_tail;
+
+// Appends one event at the tail of the queue. When no memory is left the event is dropped,
+// counted in event_queue_dropped and the first drop reported on stderr; returns 0 then, else 1.
+int event_queue_append(int32_t type, uint32_t a, uint32_t b);
+// Takes the oldest event off the queue into `event` and frees its record: 1, or 0 and
+// EVENT_NONE in event->type when the queue is empty.
+int event_queue_pop(AppEvent *event);
+// Frees every queued record and leaves the queue empty with the tail pointing at the head.
+void event_queue_clear();
+// Events dropped because a queue record could not be allocated, since the program started.
+extern uint32_t event_queue_dropped;

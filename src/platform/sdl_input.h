@@ -1,0 +1,30 @@
+// SDL events in window messages: the adapter between SDL and window_proc. Pure apart from the
+// small state it keeps, so every translation is tested with made-up events and no window.
+#pragma once
+
+#include <cstdint>
+
+#include <SDL_events.h>
+
+#include "platform/messages.h"
+
+// One window message for window_proc.
+struct PlatformMessage {
+    uint32_t message;
+    MessageWParam wparam;
+    MessageLParam lparam;
+};
+
+// What the adapter remembers between events.
+struct InputState {
+    int32_t active;       // 1 while the window has the keyboard focus
+    uint32_t mk_buttons;  // MK_ flags of the mouse buttons held, from the button events
+};
+
+// Translates one SDL event into at most one message; returns 1 when `out` was filled.
+// Mouse messages carry (client_x, client_y), which the caller takes from the pointer's screen
+// position and the window's position (signed, 16 bits each) rather than from the event.
+int input_translate(InputState *input, const SDL_Event *event, int32_t client_x, int32_t client_y,
+                    PlatformMessage *out);
+// 1 when the event is a mouse motion or a button event, whose position the caller supplies.
+int input_is_pointer_event(const SDL_Event *event);
