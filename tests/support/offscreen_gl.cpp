@@ -23,10 +23,6 @@ OffscreenContext &current() {
     return ctx;
 }
 
-void *lookup_proc(const char *name) {
-    return reinterpret_cast<void *>(OSMesaGetProcAddress(name));
-}
-
 }  // namespace
 
 bool test_gl_open(int width, int height, bool s3tc) {
@@ -53,7 +49,7 @@ bool test_gl_open(int width, int height, bool s3tc) {
     ctx.width = width;
     ctx.height = height;
     const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
-    platform_find_s3tc(s3tc ? extensions : nullptr, lookup_proc);
+    platform_find_s3tc(s3tc ? extensions : nullptr, test_gl_proc);
     return true;
 }
 
@@ -84,4 +80,8 @@ int test_gl_width() {
 
 int test_gl_height() {
     return current().height;
+}
+
+void *test_gl_proc(const char *name) {
+    return reinterpret_cast<void *>(OSMesaGetProcAddress(name));
 }

@@ -25,3 +25,5 @@ std::vector<uint8_t> test_gl_read_rgba();
 // The size of the open context's framebuffer (0 when none is open).
 int test_gl_width();
 int test_gl_height();
+// Looks up an OpenGL function by name (for those beyond OpenGL 1.1); null when unknown.
+void *test_gl_proc(const char *name);
