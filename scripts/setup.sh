@@ -13,6 +13,8 @@ packages=(
   xvfb xauth xdotool openbox x11-xserver-utils x11-utils
   # the art pipeline
   libpng-dev libfreetype-dev libsquish-dev libstb-dev fonts-dejavu-core
+  # installation and Debian package checks
+  desktop-file-utils appstream lintian man-db groff-base dpkg-dev
 )
 
 missing=()
