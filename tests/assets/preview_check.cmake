@@ -1,0 +1,15 @@
+# Runs stakmir-preview into OUT_DIR and checks that every picture file was written.
+execute_process(COMMAND ${PREVIEW} ${OUT_DIR} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "stakmir-preview exited with ${result}")
+endif()
+foreach(name background_0 background_1 background_2 background_3 title caption
+             tile_0 tile_1 tile_2 tile_3 tile_4 font_text font_score icon_48 icon_32 icon_16)
+  if(NOT EXISTS ${OUT_DIR}/${name}.png)
+    message(FATAL_ERROR "stakmir-preview did not write ${name}.png")
+  endif()
+  file(SIZE ${OUT_DIR}/${name}.png size)
+  if(size LESS 60)
+    message(FATAL_ERROR "${name}.png is only ${size} bytes")
+  endif()
+endforeach()
