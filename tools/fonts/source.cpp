@@ -1,5 +1,6 @@
 // Writing a built font as C++ source for the data library.
 #include <cstdio>
+#include <filesystem>
 
 #include "common/encode.h"
 #include "fonts/fontgen.h"
@@ -75,6 +76,10 @@ std::string font_source(const std::string &name, const std::string &about, const
 }
 
 bool write_fonts(const std::string &data_dir, const std::string &font_dir, std::string &error) {
+    if (!std::filesystem::is_directory(data_dir)) {
+        error = "no such folder: " + data_dir;
+        return false;
+    }
     BuiltFont text, score;
     if (!build_text_font(font_dir, text, error) || !build_score_font(font_dir, score, error)) return false;
     const std::string text_about = "The text font: DejaVu Sans Condensed, 11 px (see LICENSES/DejaVu-Fonts.txt).";

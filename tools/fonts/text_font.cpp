@@ -110,12 +110,23 @@ std::vector<KerningPair> kerning_table() {
     return pairs;
 }
 
+// Stretches anti-aliased coverage so that the darkest texel is fully opaque.
+void ink_normalise(Ink &ink) {
+    int top = 0;
+    for (uint8_t v : ink.pixels) top = std::max(top, int(v));
+    if (top == 0) return;
+    for (uint8_t &v : ink.pixels) v = uint8_t((int(v) * 255 + top / 2) / top);
+}
+
 }  // namespace
 
 bool build_text_font(const std::string &font_dir, BuiltFont &out, std::string &error) {
-    FacePtr face = face_open(font_dir + "/DejaVuSansCondensed.ttf", PIXEL_SIZE, 1.0,
-                             RenderMode::mono, error);
+    const std::string path = font_dir + "/DejaVuSansCondensed.ttf";
+    FacePtr face = face_open(path, PIXEL_SIZE, 1.0, RenderMode::mono, error);
     if (!face) return false;
+    // At this size the one-bit tilde flattens to a dash; it keeps its wave anti-aliased.
+    FacePtr smooth = face_open(path, PIXEL_SIZE, 1.0, RenderMode::light, error);
+    if (!smooth) return false;
     out = BuiltFont{};
     out.line_height = LINE_HEIGHT;
     out.has_kerning = true;
@@ -127,7 +138,8 @@ bool build_text_font(const std::string &font_dir, BuiltFont &out, std::string &e
         Ink ink;
         Glyph glyph{};
         AtlasItem item{};
-        if (!face_render(*face, uint32_t(code), ink, error)) return false;
+        if (!face_render(code == '~' ? *smooth : *face, uint32_t(code), ink, error)) return false;
+        if (code == '~') ink_normalise(ink);
         if (!glyph_layout(char(code), ink, glyph, item.ink_x, item.ink_y, error)) return false;
         item.glyph = out.glyphs.size();
         out.glyphs.push_back(glyph);
