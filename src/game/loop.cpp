@@ -162,7 +162,7 @@ void handle_mouse_move(LoopState *loop, const AppEvent *event, const LoopHooks *
 }
 
 // A pausing deactivate saves the mode and shows the paused frame at once. Once the program is
-// quitting, neither deactivate nor activate may bring it back.
+// quitting, a deactivate must not save MODE_QUIT away behind a pause.
 void handle_deactivate(GameState *state, const LoopHooks *hooks) {
     if (state->mode == MODE_PAUSED || state->mode == MODE_QUIT) {
         return;
@@ -172,8 +172,11 @@ void handle_deactivate(GameState *state, const LoopHooks *hooks) {
     present(hooks, state);
 }
 
+// Only a pause is ended by an activate. An activate that comes without a pause before it (a
+// late first focus, a repeated focus event) would otherwise throw the game back into a stale
+// saved mode, and a quit could be undone.
 void handle_activate(GameState *state) {
-    if (state->mode != MODE_QUIT) {
+    if (state->mode == MODE_PAUSED) {
         state->mode = state->saved_mode;
     }
 }

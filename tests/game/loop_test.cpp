@@ -221,11 +221,17 @@ TEST(Pause, DeactivateSavesTheModeAndDrawsOnce) {
     EXPECT_EQ(h.window.frames, 2);
 }
 
-TEST(Pause, ActivateRestoresTheSavedModeEvenWithoutAPause) {
+TEST(Pause, ActivateWithoutAPauseKeepsTheGameWhereItIs) {
+    // A stale saved mode must not come back: here it would restart the fall of a locked piece.
     Harness h;
-    h.state.saved_mode = MODE_INTRO;
+    h.state.mode = MODE_SETTLE;
+    h.state.saved_mode = MODE_FALLING;
     h.send(plain_event(EVENT_ACTIVATE));
-    EXPECT_EQ(h.state.mode, MODE_INTRO);
+    EXPECT_EQ(h.state.mode, MODE_SETTLE);
+    h.send(plain_event(EVENT_DEACTIVATE));
+    h.send(plain_event(EVENT_ACTIVATE));
+    h.send(plain_event(EVENT_ACTIVATE));  // a repeated activate changes nothing either
+    EXPECT_EQ(h.state.mode, MODE_SETTLE);
 }
 
 TEST(Pause, QuitStaysQuitThroughLaterActivationEvents) {

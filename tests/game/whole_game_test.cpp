@@ -1,1 +1,283 @@
+// Whole games driven through the loop's event rules and tick timing, as the program drives them:
+// a scripted game from the intro to the play-again answer, and long randomised runs.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "game_test_support.h"
+
+using namespace game_test;
+
+namespace {
+
+constexpr uint8_t KEY_LEFT = 0x25, KEY_RIGHT = 0x27, KEY_ROTATE = 0x26, KEY_FASTER = 0x28;
+constexpr uint8_t KEY_SLAM = 0x20, KEY_YES = 0x59, KEY_SHIFT = 0x10;
+
+// The program's loop without a window: events go through loop_handle_event, time through
+// loop_run_tick with a simulated millisecond clock.
+struct Session {
+    Recorder window;
+    LoopState loop{};
+    GameState state{};
+    uint32_t clock = 5000;
+    int ticks_run = 0;
+
+    explicit Session(uint32_t seed) {
+        loop_start_game(&state, seed);
+        loop_start(&loop, clock);
+    }
+    void send(const AppEvent &event) {
+        loop_begin_pass(&loop);
+        loop_handle_event(&loop, &state, &event, &window.hooks);
+    }
+    void press(uint8_t code) {
+        send(key_down(code));
+        send(key_up(code));
+    }
+    // One pass of the loop after `ms` milliseconds.
+    void pass(uint32_t ms) {
+        clock += ms;
+        loop_begin_pass(&loop);
+        ticks_run += loop_run_tick(&loop, &state, clock, &window.hooks);
+    }
+    // Ticks at the full rate until the condition holds; fails after `limit` ticks.
+    void tick_until(const std::function<bool(const GameState &)> &done, int limit = 2000) {
+        for (int n = 0; n < limit && !done(state); ++n) {
+            pass(17);
+        }
+        ASSERT_TRUE(done(state)) << "mode " << state.mode;
+    }
+    // Ticks until the next piece is in play (or the game is over).
+    void tick_to_next_piece() {
+        tick_until([](const GameState &s) { return (s.mode & (MODE_FALLING | MODE_GAME_OVER)) != 0; });
+    }
+};
+
+bool is_mode(const GameState &state, GameMode mode) {
+    return state.mode == mode;
+}
+
+// Fills rows first..last of the board except the given column.
+void fill_rows_but(GameState &state, int first, int last, int gap) {
+    for (int r = first; r <= last; ++r) {
+        fill_row(state, r, gap);
+    }
+}
+
+}  // namespace
+
+TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
+    Session s(1);
+    // The intro: 51 ticks, each followed by one frame.
+    s.tick_until([](const GameState &st) { return is_mode(st, MODE_WAIT_START); });
+    EXPECT_EQ(s.ticks_run, 51);
+    EXPECT_EQ(s.window.frames, 51);
+    s.pass(17);  // waiting only counts
+    EXPECT_EQ(s.state.mode, MODE_WAIT_START);
+
+    // Piece 1: a square into a one-row gap, with the faster key held. 10 line points, no drop bonus.
+    s.state.current = piece(3, 0, 3, -3.0f);
+    s.state.queue[0] = piece(3, 0, 3, -3.0f);
+    fill_row(s.state, 19, 4);
+    s.state.board[19][5] = 0;
+    s.send(key_up(KEY_SHIFT));
+    ASSERT_EQ(s.state.mode, MODE_FALLING);
+    s.send(key_down(KEY_FASTER));
+    s.tick_until([](const GameState &st) { return is_mode(st, MODE_CLEARING); });
+    EXPECT_EQ(s.state.score, 10);
+    EXPECT_EQ(s.state.cleared_rows[0], 19);
+    s.tick_to_next_piece();
+    EXPECT_EQ(s.state.key_guard, 1);  // the faster key was still held at the spawn
+    EXPECT_EQ(s.state.soft_drop, 0);
+    s.send(key_up(KEY_FASTER));
+    EXPECT_EQ(occupancy(s.state)[19], "....##....");  // the square's upper half dropped
+
+    // Piece 2: the next square slammed into a two-row gap: slam of 10 ticks earns 2, plus 25.
+    fill_rows_but(s.state, 18, 19, 4);
+    s.state.board[18][5] = s.state.board[19][5] = 0;
+    s.state.queue[0] = piece(2, 0, 3, -1.0f);
+    s.send(key_down(KEY_SLAM));
+    s.tick_until([](const GameState &st) { return is_mode(st, MODE_CLEARING); });
+    EXPECT_EQ(s.state.bonus, 27);
+    EXPECT_EQ(s.state.score, 37);
+    s.tick_to_next_piece();
+
+    // Piece 3: a long piece turned upright, moved to column 9 and slammed into three rows.
+    fill_rows_but(s.state, 17, 19, 9);
+    s.state.board[16][0] = 0x3F;  // row 16 is not full
+    s.state.queue[0] = piece(2, 0, 3, -1.0f);
+    s.press(KEY_ROTATE);
+    ASSERT_EQ(s.state.current.rotation, 3);  // upright in box column 2: well column 5
+    for (int i = 0; i < 5; ++i) {
+        s.press(KEY_RIGHT);  // the fifth is refused by the wall
+    }
+    EXPECT_EQ(s.state.current.column, 7);
+    s.send(key_down(KEY_SLAM));
+    s.tick_until([](const GameState &st) { return is_mode(st, MODE_CLEARING); });
+    EXPECT_EQ(s.state.cleared_rows[2], 19);
+    EXPECT_EQ(s.state.bonus, 75 + 3);  // landed in the 9th slam tick
+    EXPECT_EQ(s.state.score, 115);
+    EXPECT_EQ(s.state.level, 1);
+    EXPECT_EQ(s.state.fall_speed, 0.04f);
+    s.tick_to_next_piece();
+    EXPECT_EQ(occupancy(s.state)[19], "#........#");  // row 16 with the piece's top, down by three
+
+    // Piece 4: another long piece upright into column 0, four rows at once, under gravity.
+    fill_rows_but(s.state, 16, 18, 0);
+    s.state.board[19][0] = 0;
+    for (int c = 1; c < 10; ++c) {
+        s.state.board[19][c] = 0x3F;
+    }
+    s.state.queue[0] = piece(0, 0, 3, -3.0f);
+    s.press(KEY_ROTATE);
+    for (int i = 0; i < 6; ++i) {
+        s.press(KEY_LEFT);  // five to column -2, the sixth refused
+    }
+    EXPECT_EQ(s.state.current.column, -2);
+    s.tick_until([](const GameState &st) { return is_mode(st, MODE_LANDED); });
+    EXPECT_EQ(s.state.bonus, 0);
+    s.tick_until([](const GameState &st) { return is_mode(st, MODE_CLEARING); });
+    EXPECT_EQ(s.state.bonus, 300);
+    EXPECT_EQ(s.state.score, 415);
+    EXPECT_EQ(s.state.level, 4);
+    EXPECT_EQ(s.state.fall_speed, 7.0f * 0.01f);
+    s.tick_to_next_piece();
+    for (const std::string &row : occupancy(s.state)) {
+        EXPECT_EQ(row, "..........");
+    }
+
+    // Piece 5: a kind-0 piece stopped high on a column of cells; the next one cannot enter.
+    for (int r = 1; r < 20; ++r) {
+        s.state.board[r][4] = 0x0F;
+    }
+    s.state.queue[0] = piece(3, 0, 3, -3.0f);
+    s.tick_until([](const GameState &st) { return is_mode(st, MODE_GAME_OVER); });
+    EXPECT_EQ(s.state.current.kind, 3);
+    EXPECT_EQ(s.state.score, 415 + 9);  // landed on the first tick
+    EXPECT_EQ(s.state.level, 4);
+    EXPECT_EQ(occupancy(s.state)[0], "....#.....");
+    EXPECT_EQ(s.state.board[0][4], 0x0E);  // the kind-0 cell below the middle, link up kept
+    EXPECT_EQ(s.window.frames, s.ticks_run);
+
+    // The question is answered on release: yes starts a new game waiting for a key.
+    s.send(key_down(KEY_YES));
+    EXPECT_EQ(s.state.mode, MODE_GAME_OVER);
+    s.send(key_up(KEY_YES));
+    EXPECT_EQ(s.state.mode, MODE_WAIT_START);
+    EXPECT_EQ(s.state.score, 0);
+    EXPECT_EQ(s.state.level, 0);
+    EXPECT_EQ(s.state.fall_speed, 0.03f);
+    for (const std::string &row : occupancy(s.state)) {
+        EXPECT_EQ(row, "..........");
+    }
+    s.send(key_up(KEY_SHIFT));
+    EXPECT_EQ(s.state.mode, MODE_FALLING);
+}
+
+namespace {
+
+bool valid_mode(GameMode mode) {
+    return mode > 0 && mode <= MODE_QUIT && (mode & (mode - 1)) == 0;
+}
+
+// Checks the record's invariants; returns false (with a test failure) at the first broken one.
+bool check_invariants(const GameState &state, int32_t previous_score) {
+    for (const auto &row : state.board) {
+        for (uint8_t cell : row) {
+            if (cell != 0 && ((cell >> 4) >= PIECE_KINDS || (cell & 0x0F) == 0)) {
+                ADD_FAILURE() << "bad cell byte " << int(cell);
+                return false;
+            }
+        }
+    }
+    if (!valid_mode(state.mode) || !valid_mode(state.saved_mode)) {
+        ADD_FAILURE() << "bad mode " << state.mode << " saved " << state.saved_mode;
+        return false;
+    }
+    if ((state.mode & (MODE_FALLING | MODE_LANDED | MODE_SLAM)) != 0 &&
+        piece_collides(&state.current, &state.board[0][0]) != 0) {
+        ADD_FAILURE() << "a piece in play overlaps the board or a wall: mode " << state.mode << " kind "
+                      << state.current.kind << " rotation " << state.current.rotation << " column "
+                      << state.current.column << " row " << state.current.row;
+        return false;
+    }
+    if (state.score < previous_score || state.level != state.score / 100 ||
+        state.fall_speed != game_fall_speed(state.level)) {
+        ADD_FAILURE() << "score " << state.score << " after " << previous_score << " level " << state.level;
+        return false;
+    }
+    return true;
+}
+
+// Every movement code once, the arrows again so that pieces spread out, the answers and two
+// keys that no table lists.
+constexpr uint8_t RANDOM_KEYS[] = {0x0C, 0x26, 0x35, 0x38, 0x65, 0x68, 0x25, 0x34, 0x64, 0x27,
+                                   0x36, 0x66, 0x28, 0x32, 0x62, 0x20, 0x22, 0x33, 0x63, 0x59,
+                                   0x79, 0x10, 0x41, 0x4E, 0x25, 0x25, 0x27, 0x27, 0x26};
+
+}  // namespace
+
+TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
+    int games_over = 0;
+    int clears[5] = {};
+    for (uint32_t seed : {1u, 2u, 3u, 2024u}) {
+        std::mt19937 random(seed);
+        Session s(seed);
+        int32_t previous_score = 0;
+        for (int step = 0; step < 60000; ++step) {
+            const GameMode before = s.state.mode;
+            const uint32_t choice = random() % 100;
+            if (choice < 45) {
+                s.pass(random() % 40);
+            } else if (choice < 96) {
+                const uint8_t code = RANDOM_KEYS[random() % std::size(RANDOM_KEYS)];
+                const bool is_no = code == 0x4E;
+                if (is_no && random() % 20 != 0) {
+                    continue;  // keep most games going
+                }
+                s.send(random() % 2 ? key_down(code) : key_up(code));
+            } else if (choice < 98) {
+                s.send(plain_event(random() % 2 ? EVENT_DEACTIVATE : EVENT_ACTIVATE));
+            } else {
+                s.send(mouse_event(EVENT_MOUSE_MOVE, random() % 2, random() % 480, random() % 320));
+            }
+            if (before == MODE_WAIT_START && s.state.mode == MODE_FALLING) {
+                // Random play alone rarely fills a row: start each game on rows with one gap
+                // each, often in the same column, so that clears of several rows happen too.
+                int gap = static_cast<int>(random() % 10);
+                for (int r = 12; r < BOARD_ROWS; ++r) {
+                    gap = random() % 2 ? gap : static_cast<int>(random() % 10);
+                    fill_row(s.state, r, gap, static_cast<uint8_t>(16 * (random() % 7) + 15));
+                }
+            }
+            if (before == MODE_GAME_OVER && s.state.mode == MODE_WAIT_START) {
+                previous_score = 0;  // answered yes: a new game
+                ++games_over;
+            }
+            if (before != MODE_CLEARING && s.state.mode == MODE_CLEARING) {
+                int count = 0;
+                for (int32_t row : s.state.cleared_rows) {
+                    count += row >= 0;
+                }
+                ++clears[count];
+            }
+            ASSERT_TRUE(check_invariants(s.state, previous_score)) << "seed " << seed << " step " << step;
+            previous_score = s.state.score;
+            if (s.state.mode == MODE_QUIT) {
+                loop_start_game(&s.state, seed + static_cast<uint32_t>(step));
+                previous_score = 0;
+            }
+            if (s.state.mode == MODE_PAUSED && random() % 4 == 0) {
+                s.send(plain_event(EVENT_ACTIVATE));
+            }
+        }
+    }
+    // The runs really played: games ended and rows were cleared.
+    EXPECT_GT(games_over, 4);
+    EXPECT_GT(clears[1], 0);
+    EXPECT_GT(clears[2], 0);
+    EXPECT_EQ(clears[0], 0);
+    std::printf("games over %d, clears of 1..4 rows: %d %d %d %d\n", games_over, clears[1], clears[2],
+                clears[3], clears[4]);
+}
