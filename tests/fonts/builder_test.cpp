@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "assets/assets.h"
 #include "fonts/fontgen.h"
 
@@ -20,10 +22,12 @@ std::string read_file(const fs::path &path) {
     return text.str();
 }
 
-// A fresh empty folder under the system's temporary folder, removed at the end of the test.
+// A fresh empty folder under the system's temporary folder, one per process, removed at the
+// end of the test.
 struct TempDir {
     fs::path path;
-    explicit TempDir(const std::string &name) : path(fs::temp_directory_path() / name) {
+    explicit TempDir(const std::string &name)
+        : path(fs::temp_directory_path() / (name + "-" + std::to_string(::getpid()))) {
         fs::remove_all(path);
         fs::create_directories(path);
     }
@@ -31,7 +35,7 @@ struct TempDir {
 };
 
 TEST(FontBuilder, RegeneratingReproducesTheCommittedSources) {
-    TempDir dir("stakmir-fonts-regenerate-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    TempDir dir("stakmir-fonts-regenerate");
     std::string error;
     ASSERT_TRUE(fontgen::write_fonts(dir.path.string(), fontgen::DEFAULT_FONT_DIR, error)) << error;
     for (const char *name : {"font_text.cpp", "font_score.cpp"}) {
