@@ -61,12 +61,6 @@ TEST(Collision, CellsAboveTheWellMeetOnlyTheWalls) {
     EXPECT_EQ(collides(state, piece(2, 0, 3, -1.5f)), 0);
 }
 
-TEST(Collision, KindZeroCellsCountAsOccupied) {
-    GameState state = fresh_state();
-    state.board[19][4] = 0x01;
-    EXPECT_EQ(collides(state, piece(0, 0, 3, 16.0f)), 1);
-}
-
 TEST(TryMove, ShiftsAndTurnsOnlyWhileFallingOrLanded) {
     for (GameMode mode : {MODE_FALLING, MODE_LANDED}) {
         GameState state = fresh_state(1, mode);
@@ -130,6 +124,14 @@ TEST(Land, SnapsToTheFloorRowOrWalksUp) {
     piece_land(&state, 0);
     EXPECT_EQ(state.current.row, 14.0f);
     EXPECT_EQ(state.bonus, 1);
+}
+
+TEST(Land, APieceStuckInAWallStillEnds) {
+    GameState state = fresh_state();
+    state.current = piece(2, 0, 8, 5.0f);  // columns 8 to 11: no row can free it
+    piece_land(&state, 0);
+    EXPECT_EQ(state.mode, MODE_LANDED);
+    EXPECT_LE(state.current.row, -4.0f);
 }
 
 TEST(Land, DropBonusBySpeedOfTheFall) {

@@ -116,11 +116,6 @@ TEST(Generator, StateWrapsModulo32BitsAndResultDropsBit31) {
     const uint64_t next = (0xFFFFFFFFull * 214013u + 2531011u) % (1ull << 32);
     EXPECT_EQ(game_random(&state), static_cast<int>((next >> 16) & 0x7FFF));
     EXPECT_EQ(state.random_state, static_cast<uint32_t>(next));
-    for (int i = 0; i < 10000; ++i) {
-        const int value = game_random(&state);
-        ASSERT_GE(value, 0);
-        ASSERT_LE(value, 32767);
-    }
 }
 
 TEST(GameNew, DrawsThreeKindsInOrderAndResetsTheGame) {
