@@ -1,6 +1,7 @@
 // The loop's event and key tables, the pause rules, window dragging and the tick timing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "game_test_support.h"

@@ -2,6 +2,7 @@
 // a scripted game from the intro to the play-again answer, and long randomised runs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <random>
 
