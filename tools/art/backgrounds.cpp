@@ -86,7 +86,7 @@ void paint_stars(const Scene &scene, Raster &picture) {
         float bright = 0.25f + 0.75f * std::pow(hash_unit(k, 3u, STAR_SEED), 3.0f);
         const bool in_text = x >= TEXT_AREA[0] && x <= TEXT_AREA[2] && y >= TEXT_AREA[1] &&
                              y <= TEXT_AREA[3];
-        if (in_text) bright *= 0.35f;
+        if (in_text) bright *= 0.2f;
         if (light_distance(scene, x, y) < scene.glow_radius) continue;
         bright *= smooth_step(130.0f, 200.0f, y);
         const int px = int(x), py = int(y);

@@ -53,20 +53,11 @@ bool write_rgb(const std::string &path, const Raster &raster) {
     return png_write(path, raster.width, raster.height, 4, rgba);
 }
 
-// The title and caption most recently previewed, laid over the mock-ups.
-Raster &last_title() {
-    static Raster title;
-    return title;
-}
-Raster &last_caption() {
-    static Raster caption;
-    return caption;
-}
-
 }  // namespace
 
 bool preview_background(const std::string &dir, int band, const Raster &painted,
-                        const std::vector<uint8_t> &blocks) {
+                        const std::vector<uint8_t> &blocks, const Raster &title,
+                        const Raster &caption) {
     const std::string stem = dir + "/background-" + std::to_string(band);
     Raster screen = decoded_blocks(blocks);
     if (!write_rgb(stem + "-painted.png", painted) || !write_rgb(stem + "-dxt1.png", screen)) {
@@ -81,8 +72,8 @@ bool preview_background(const std::string &dir, int band, const Raster &painted,
     }
     const Colour ink = band == 3 ? Colour{1, 1, 1} : Colour{0, 0, 0};
     const Colour score = band == 3 ? Colour{0.75f, 0.75f, 0.25f} : Colour{0, 0.125f, 0.25f};
-    if (!last_title().pixels.empty()) overlay(screen, last_title(), 30, 250, nullptr);
-    if (!last_caption().pixels.empty()) overlay(screen, last_caption(), 35, 220, &ink);
+    overlay(screen, title, 30, 250, nullptr);
+    overlay(screen, caption, 35, 220, &ink);
     // Stand-ins for the two score lines and the upcoming piece.
     fill_rect(screen, 32, 200, 70, 9, score, 1.0f);
     fill_rect(screen, 32, 185, 60, 9, score, 1.0f);
@@ -92,8 +83,6 @@ bool preview_background(const std::string &dir, int band, const Raster &painted,
 }
 
 bool preview_titles(const std::string &dir, const Raster &title, const Raster &caption) {
-    last_title() = title;
-    last_caption() = caption;
     Raster sheet = raster_new(CAPTION_WIDTH * 4, (TITLE_HEIGHT + CAPTION_HEIGHT) * 4 + 8,
                               {0.5f, 0.5f, 0.5f, 1.0f});
     for (int y = 0; y < sheet.height; ++y) {
