@@ -31,6 +31,9 @@ constexpr Ridge RIDGES[] = {
     {50.0f, 7.0f, 5.0f, 3, false, 1.00f, 0.70f, 13.0f, 41u},
 };
 
+// How far snow reaches down from the highest crests, pixels.
+constexpr float SNOW_DEPTH = 16.0f;
+
 // Height of the lake's surface; below it the picture is the landscape's reflection.
 constexpr float WATER_LINE = 38.0f;
 // The ridge lines are kept low on the left, where the name, caption and score sit over sky.
@@ -61,6 +64,7 @@ struct Scene {
     float water_mix;              // how much of it shows
     int stars;                    // stars in the sky (night)
     bool moon;                    // the light is the moon: pale disc with markings
+    float snow;                   // how bright the snow on the far crests shows
 };
 
 constexpr Scene SCENES[4] = {
@@ -70,28 +74,28 @@ constexpr Scene SCENES[4] = {
      rgb8(232, 210, 212), rgb8(255, 236, 200), 244, 168, 11, 90, 0.55f,
      {rgb8(150, 160, 190), rgb8(106, 138, 150), rgb8(70, 112, 96), rgb8(40, 74, 58)},
      0.65f, rgb8(255, 232, 226), rgb8(206, 186, 206), 0.30f, 170, 300,
-     rgb8(120, 150, 170), 0.35f, 0, false},
+     rgb8(120, 150, 170), 0.35f, 0, false, 0.75f},
     // Afternoon: clear blue, high white sun, bright green hills, a few fair clouds.
     {{{{100, rgb8(214, 230, 238)}, {170, rgb8(172, 208, 238)}, {250, rgb8(134, 184, 234)},
        {320, rgb8(104, 160, 226)}}},
      rgb8(196, 218, 232), rgb8(255, 252, 232), 258, 286, 10, 70, 0.45f,
      {rgb8(128, 150, 190), rgb8(92, 140, 128), rgb8(66, 126, 70), rgb8(36, 92, 44)},
      0.30f, rgb8(255, 255, 255), rgb8(182, 198, 220), 0.42f, 190, 310,
-     rgb8(70, 128, 168), 0.40f, 0, false},
+     rgb8(70, 128, 168), 0.40f, 0, false, 0.85f},
     // Dusk: gold at the horizon, rose and lavender above, the sun setting behind the hills.
     {{{{100, rgb8(255, 196, 118)}, {160, rgb8(250, 170, 130)}, {235, rgb8(214, 156, 172)},
        {320, rgb8(150, 134, 184)}}},
      rgb8(232, 160, 140), rgb8(255, 226, 150), 214, 126, 15, 120, 0.75f,
      {rgb8(150, 110, 150), rgb8(112, 78, 120), rgb8(74, 52, 90), rgb8(40, 28, 54)},
      0.45f, rgb8(255, 200, 160), rgb8(170, 120, 160), 0.32f, 150, 300,
-     rgb8(90, 60, 100), 0.35f, 0, false},
+     rgb8(90, 60, 100), 0.35f, 0, false, 0.6f},
     // Night: deep blue sky, a pale moon with a faint halo, stars, dark ridges.
     {{{{100, rgb8(36, 48, 86)}, {170, rgb8(22, 32, 66)}, {250, rgb8(13, 20, 48)},
        {320, rgb8(8, 12, 34)}}},
      rgb8(30, 40, 74), rgb8(238, 238, 220), 246, 258, 9, 48, 0.35f,
      {rgb8(38, 48, 82), rgb8(26, 36, 64), rgb8(16, 26, 46), rgb8(8, 14, 28)},
      0.35f, rgb8(96, 110, 150), rgb8(28, 36, 66), 0.22f, 160, 300,
-     rgb8(10, 16, 36), 0.45f, 170, true},
+     rgb8(10, 16, 36), 0.45f, 170, true, 0.25f},
 };
 
 // Where the name, caption and score sit (left, bottom, right, top): kept free of stars.

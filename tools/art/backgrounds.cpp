@@ -125,8 +125,15 @@ Colour ridge_colour(const Scene &scene, size_t index, float x, float y, float to
     c = scaled(c, 1.0f + texture * 0.10f * ridge.depth);
     if (ridge.peaked) {
         // Gullies and rock faces running down from the crests.
-        const float faces = fractal_noise(x / 7.0f, y / 26.0f, 3, ridge.seed + 13u) - 0.5f;
+        const float faces = fractal_noise(x / 10.0f, y / 26.0f, 3, ridge.seed + 13u) - 0.5f;
         c = scaled(c, 1.0f + faces * 0.12f * near_crest);
+        // Snow on the higher crests, reaching down the gullies, lit by the sky's light.
+        const float height = clamp01((top - ridge.base) / ridge.amplitude);
+        const float drift = fractal_noise(x / 14.0f, y / 30.0f, 2, ridge.seed + 17u) - 0.5f;
+        const float reach = SNOW_DEPTH * height * (0.7f + drift * 1.2f);
+        const float snow = smooth_step(0.25f, 0.6f, height) *
+                           (1.0f - smooth_step(reach - 4.0f, reach + 3.0f, top - y));
+        c = colour_mix(c, colour_mix(scene.light, scene.haze, 0.35f), snow * scene.snow);
     }
     const float haze = (1.0f - ridge.depth) * 0.55f;
     const float foot = 1.0f - smooth_step(ridge.base - ridge.amplitude - 12.0f,
