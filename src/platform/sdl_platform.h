@@ -1,0 +1,46 @@
+// The SDL platform's own state and helpers, shared by its source files only.
+#pragma once
+
+#include <cstdint>
+
+#include <SDL_video.h>
+
+#include "platform/sdl_input.h"
+
+// The game window and everything that belongs to it. `window` is null before the window is
+// made and after shutdown.
+struct MainWindow {
+    SDL_Window *window;
+    SDL_GLContext context;
+    int32_t sdl_started;  // 1 between SDL_Init and SDL_Quit
+    int32_t left;         // where the window's corner is on the screen, as last placed or read
+    int32_t top;
+    InputState input;
+    int32_t pointer_x;    // the pointer's screen position in the last mouse message
+    int32_t pointer_y;
+};
+extern MainWindow main_window;
+
+constexpr int32_t WINDOW_WIDTH = 480;
+constexpr int32_t WINDOW_HEIGHT = 320;
+
+// The window's corner for a screen of the given size: the centre less half the window, with the
+// halves truncated (a 1365 pixel wide screen gives 682 - 240 = 442; a small screen gives < 0).
+struct WindowOrigin {
+    int32_t left;
+    int32_t top;
+};
+constexpr WindowOrigin window_origin(int32_t screen_width, int32_t screen_height) {
+    return WindowOrigin{screen_width / 2 - WINDOW_WIDTH / 2, screen_height / 2 - WINDOW_HEIGHT / 2};
+}
+
+// The pointer's position on the screen and the MK_ flags of the buttons held, read from the
+// window system at the moment of the call.
+void pointer_screen_state(int32_t *x, int32_t *y, uint32_t *mk_buttons);
+// The window's corner on the screen, read from the window system at the moment of the call.
+void window_screen_position(int32_t *left, int32_t *top);
+// Waits until the window system has input or `timeout_ms` have passed (-1: no limit); false
+// when the window system cannot be waited on directly.
+bool wait_for_window_system(int timeout_ms);
+// Sets the window icon from the embedded pictures.
+void set_window_icon(SDL_Window *window);

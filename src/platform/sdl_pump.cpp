@@ -1,0 +1,99 @@
+// The message pump: SDL events through the adapter into window_proc, the queue handed out one
+// event at a time, and the wait for the next event or deadline.
+#include <algorithm>
+#include <climits>
+
+#include <SDL.h>
+
+#include "platform/platform.h"
+#include "platform/sdl_platform.h"
+
+namespace {
+
+// While the left button is held the pointer is read this often, as a drag may bring no events.
+constexpr uint32_t DRAG_POLL_MS = 10;
+
+bool dragging() {
+    return (main_window.input.mk_buttons & MK_LBUTTON) != 0;
+}
+
+void send(const PlatformMessage &message) {
+    window_proc(main_window.window, message.message, message.wparam, message.lparam);
+}
+
+// Mouse messages carry the pointer's true screen position less the window's corner as the loop
+// knows it, so that the loop's corner + client position gives back the screen position.
+void client_position(int32_t *x, int32_t *y) {
+    uint32_t buttons = 0;
+    pointer_screen_state(&main_window.pointer_x, &main_window.pointer_y, &buttons);
+    *x = main_window.pointer_x - main_window.left;
+    *y = main_window.pointer_y - main_window.top;
+}
+
+// Translates one SDL event; returns the message sent, or 0 when none was.
+uint32_t dispatch(const SDL_Event &event) {
+    int32_t x = 0;
+    int32_t y = 0;
+    if (input_is_pointer_event(&event) != 0) {
+        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
+            // A new drag starts from where the window really is, whoever moved it last.
+            window_screen_position(&main_window.left, &main_window.top);
+        }
+        client_position(&x, &y);
+    }
+    PlatformMessage message{};
+    if (input_translate(&main_window.input, &event, x, y, &message) == 0) {
+        return 0;
+    }
+    send(message);
+    return message.message;
+}
+
+// During a drag, a move of the pointer that brought no motion event is sent as one.
+void poll_drag() {
+    if (!dragging() || main_window.window == nullptr) {
+        return;
+    }
+    int32_t screen_x = 0;
+    int32_t screen_y = 0;
+    uint32_t buttons = 0;
+    pointer_screen_state(&screen_x, &screen_y, &buttons);
+    if (screen_x == main_window.pointer_x && screen_y == main_window.pointer_y) {
+        return;
+    }
+    main_window.pointer_x = screen_x;
+    main_window.pointer_y = screen_y;
+    send(PlatformMessage{WM_MOUSEMOVE, main_window.input.mk_buttons,
+                         message_pack_point(screen_x - main_window.left, screen_y - main_window.top)});
+}
+
+}  // namespace
+
+int poll_event(AppEvent *event) {
+    SDL_Event sdl_event;
+    while (SDL_PollEvent(&sdl_event) != 0) {
+        const uint32_t message = dispatch(sdl_event);
+        if (message == WM_CLOSE || message == WM_QUIT) {
+            event->type = EVENT_CLOSE;  // at once; the queued record follows in its turn
+            return 1;
+        }
+    }
+    poll_drag();
+    return event_queue_pop(event);
+}
+
+void platform_wait_event(uint32_t milliseconds) {
+    if (dragging()) {
+        milliseconds = std::min(milliseconds, DRAG_POLL_MS);
+    }
+    if (milliseconds == 0) {
+        return;
+    }
+    const int timeout = milliseconds >= static_cast<uint32_t>(INT_MAX) ? -1 : static_cast<int>(milliseconds);
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) {
+        return;
+    }
+    if (!wait_for_window_system(timeout)) {
+        SDL_WaitEventTimeout(nullptr, timeout);
+    }
+}

@@ -1,0 +1,115 @@
+// The window, its OpenGL context, the clock and the hooks the main loop moves and draws with.
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include "platform/platform.h"
+#include "platform/sdl_platform.h"
+#include "render/render.h"
+
+MainWindow main_window = {};
+
+namespace {
+
+bool fail(const char *what) {
+    std::fprintf(stderr, "stakmir: %s: %s\n", what, SDL_GetError());
+    return false;
+}
+
+// A fixed-function context: OpenGL 2.1 compatible, double-buffered RGB, no depth or stencil.
+void request_context() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+}
+
+void hook_get_window_rect(void * /*context*/, WindowRect *rect) {
+    *rect = WindowRect{main_window.left, main_window.top, main_window.left + WINDOW_WIDTH,
+                       main_window.top + WINDOW_HEIGHT};
+}
+
+// The window system moves the window when it gets round to it; the loop's arithmetic goes on
+// from the place asked for, which is where the window ends up.
+void hook_move_window(void * /*context*/, int32_t left, int32_t top, int32_t /*width*/, int32_t /*height*/) {
+    main_window.left = left;
+    main_window.top = top;
+    SDL_SetWindowPosition(main_window.window, left, top);
+}
+
+void hook_present_frame(void * /*context*/, const GameState *state) {
+    render_frame(state);
+    platform_swap_buffers();
+}
+
+}  // namespace
+
+bool create_main_window() {
+    std::atexit(shutdown_platform);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        return fail("cannot open the display");
+    }
+    main_window.sdl_started = 1;
+    SDL_Rect screen{};
+    if (SDL_GetDisplayBounds(0, &screen) != 0) {
+        return fail("cannot read the size of the screen");
+    }
+    const WindowOrigin origin = window_origin(screen.w, screen.h);
+    request_context();
+    main_window.window = SDL_CreateWindow("Stakmir", screen.x + origin.left, screen.y + origin.top, WINDOW_WIDTH,
+                                          WINDOW_HEIGHT, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    if (main_window.window == nullptr) {
+        return fail("cannot create the window");
+    }
+    main_window.left = screen.x + origin.left;
+    main_window.top = screen.y + origin.top;
+    set_window_icon(main_window.window);
+    main_window.context = SDL_GL_CreateContext(main_window.window);
+    if (main_window.context == nullptr) {
+        return fail("cannot create the OpenGL context");
+    }
+    if (SDL_GL_MakeCurrent(main_window.window, main_window.context) != 0) {
+        return fail("cannot make the OpenGL context current");
+    }
+    glViewport(0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
+    swap_interval_proc = SDL_GL_SetSwapInterval;
+    platform_find_s3tc(reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS)), SDL_GL_GetProcAddress);
+    return true;
+}
+
+// Each handle is cleared before it is released, so that a run of this routine that starts
+// while another is under way (an exit from inside SDL) finds nothing left to release.
+void shutdown_platform() {
+    if (SDL_GLContext context = main_window.context; context != nullptr) {
+        main_window.context = nullptr;
+        SDL_GL_DeleteContext(context);
+    }
+    if (SDL_Window *window = main_window.window; window != nullptr) {
+        main_window.window = nullptr;
+        SDL_DestroyWindow(window);
+    }
+    if (main_window.sdl_started != 0) {
+        main_window.sdl_started = 0;
+        SDL_Quit();
+    }
+    event_queue_clear();
+}
+
+uint32_t platform_time_ms() {
+    return SDL_GetTicks();
+}
+
+void platform_swap_buffers() {
+    SDL_GL_SwapWindow(main_window.window);
+}
+
+LoopHooks platform_loop_hooks() {
+    return LoopHooks{nullptr, hook_get_window_rect, hook_move_window, hook_present_frame};
+}

@@ -1,0 +1,109 @@
+// Where the pointer and the window are, asked of the X server directly. SDL's own idea of the
+// pointer is built from events: it lags while the window moves under the pointer, drops motion
+// that looks like none relative to the window, and misses input it did not see. A drag needs
+// the true positions, so on X11 they come from XQueryPointer and XTranslateCoordinates; on other
+// window systems SDL's global state is the best there is.
+#include <poll.h>
+
+#include <SDL_mouse.h>
+#include <SDL_syswm.h>
+
+#include "platform/messages.h"
+#include "platform/sdl_platform.h"
+
+namespace {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+bool x11_info(SDL_SysWMinfo *info) {
+    SDL_VERSION(&info->version);
+    return main_window.window != nullptr && SDL_GetWindowWMInfo(main_window.window, info) == SDL_TRUE &&
+           info->subsystem == SDL_SYSWM_X11;
+}
+
+uint32_t mk_from_x11(unsigned int mask) {
+    uint32_t flags = 0;
+    flags |= (mask & Button1Mask) != 0 ? MK_LBUTTON : 0;
+    flags |= (mask & Button2Mask) != 0 ? MK_MBUTTON : 0;
+    flags |= (mask & Button3Mask) != 0 ? MK_RBUTTON : 0;
+    return flags;
+}
+#endif
+
+uint32_t mk_from_sdl(uint32_t mask) {
+    uint32_t flags = 0;
+    flags |= (mask & SDL_BUTTON_LMASK) != 0 ? MK_LBUTTON : 0;
+    flags |= (mask & SDL_BUTTON_MMASK) != 0 ? MK_MBUTTON : 0;
+    flags |= (mask & SDL_BUTTON_RMASK) != 0 ? MK_RBUTTON : 0;
+    return flags;
+}
+
+}  // namespace
+
+void pointer_screen_state(int32_t *x, int32_t *y, uint32_t *mk_buttons) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    if (x11_info(&info)) {
+        Window root = 0;
+        Window child = 0;
+        int root_x = 0;
+        int root_y = 0;
+        int window_x = 0;
+        int window_y = 0;
+        unsigned int mask = 0;
+        if (XQueryPointer(info.info.x11.display, info.info.x11.window, &root, &child, &root_x, &root_y,
+                          &window_x, &window_y, &mask) != 0) {
+            *x = root_x;
+            *y = root_y;
+            *mk_buttons = mk_from_x11(mask);
+            return;
+        }
+    }
+#endif
+    int global_x = 0;
+    int global_y = 0;
+    *mk_buttons = mk_from_sdl(SDL_GetGlobalMouseState(&global_x, &global_y));
+    *x = global_x;
+    *y = global_y;
+}
+
+void window_screen_position(int32_t *left, int32_t *top) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    if (x11_info(&info)) {
+        Display *display = info.info.x11.display;
+        Window child = 0;
+        int root_x = 0;
+        int root_y = 0;
+        if (XTranslateCoordinates(display, info.info.x11.window, DefaultRootWindow(display), 0, 0, &root_x,
+                                  &root_y, &child) != 0) {
+            *left = root_x;
+            *top = root_y;
+            return;
+        }
+    }
+#endif
+    int window_x = 0;
+    int window_y = 0;
+    SDL_GetWindowPosition(main_window.window, &window_x, &window_y);
+    *left = window_x;
+    *top = window_y;
+}
+
+bool wait_for_window_system(int timeout_ms) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    if (x11_info(&info)) {
+        // SDL's own wait wakes itself with messages to the window from a second connection,
+        // which can reach the server after the window is gone at shutdown; a plain poll of the
+        // connection needs none of that.
+        Display *display = info.info.x11.display;
+        if (XPending(display) == 0) {
+            pollfd connection{ConnectionNumber(display), POLLIN, 0};
+            poll(&connection, 1, timeout_ms);
+        }
+        return true;
+    }
+#endif
+    (void)timeout_ms;
+    return false;
+}
