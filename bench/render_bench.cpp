@@ -7,8 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <string>
+#include <ctime>
 
 #include "offscreen_gl.h"
 #include "render/render.h"
@@ -16,6 +15,29 @@
 namespace {
 
 TextureSet *g_textures = nullptr;
+
+void close_context() {
+    if (g_textures != nullptr) {
+        release_textures(g_textures);
+        g_textures = nullptr;
+    }
+    test_gl_close();
+}
+
+// Opens the offscreen context and creates the textures on first use; false when impossible.
+bool ensure_context() {
+    static const bool ready = [] {
+        // Let Mesa's software rasteriser work on this thread, so that CPU time covers the drawing.
+        setenv("LP_NUM_THREADS", "0", 0);
+        if (!test_gl_open(480, 320, true)) {
+            return false;
+        }
+        g_textures = create_textures();
+        std::atexit(close_context);
+        return true;
+    }();
+    return ready;
+}
 
 // Every cell of the well occupied, kinds and tile codes cycling; the piece over it.
 GameState full_state(GameMode mode) {
@@ -39,79 +61,71 @@ GameState full_state(GameMode mode) {
     return s;
 }
 
+void baseline_frame() {
+    draw_background(g_textures, 1.0f, 0);
+    glFinish();
+}
+
+void full_frame(const GameState &s) {
+    render_frame(&s);
+    glFinish();
+}
+
+double thread_cpu_seconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
 void BM_BaselineBackground(benchmark::State &state) {
+    if (!ensure_context()) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
     for (auto _ : state) {
-        draw_background(g_textures, 1.0f, 0);
-        glFinish();
+        baseline_frame();
     }
 }
 BENCHMARK(BM_BaselineBackground);
 
-void BM_RenderFrameFullWell(benchmark::State &state) {
+void BM_RenderFrame(benchmark::State &state) {
+    if (!ensure_context()) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
+    const GameState s = full_state(static_cast<GameMode>(state.range(0)));
+    for (auto _ : state) {
+        full_frame(s);
+    }
+}
+BENCHMARK(BM_RenderFrame)->Arg(MODE_FALLING)->Arg(MODE_CLEARING)->ArgName("mode");
+
+// Both frames in turn in every iteration; the counter "ratio" is the full frame's CPU time
+// over the baseline's.
+void BM_FrameOverBaseline(benchmark::State &state) {
+    if (!ensure_context()) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
     const GameState s = full_state(MODE_FALLING);
+    double baseline = 0.0;
+    double frame = 0.0;
     for (auto _ : state) {
-        render_frame(&s);
-        glFinish();
+        const double t0 = thread_cpu_seconds();
+        baseline_frame();
+        const double t1 = thread_cpu_seconds();
+        full_frame(s);
+        const double t2 = thread_cpu_seconds();
+        baseline += t1 - t0;
+        frame += t2 - t1;
     }
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["baseline_us"] = baseline / n * 1e6;
+    state.counters["frame_us"] = frame / n * 1e6;
+    state.counters["ratio"] = baseline > 0.0 ? frame / baseline : 0.0;
 }
-BENCHMARK(BM_RenderFrameFullWell);
-
-void BM_RenderFrameClearingFourRows(benchmark::State &state) {
-    const GameState s = full_state(MODE_CLEARING);
-    for (auto _ : state) {
-        render_frame(&s);
-        glFinish();
-    }
-}
-BENCHMARK(BM_RenderFrameClearingFourRows);
-
-// Prints each run as usual and keeps its CPU and real time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                times_[run.benchmark_name()] = {run.GetAdjustedCPUTime(), run.GetAdjustedRealTime()};
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void print_ratios() const {
-        const auto base = times_.find("BM_BaselineBackground");
-        if (base == times_.end() || base->second.first <= 0.0 || base->second.second <= 0.0) {
-            return;
-        }
-        for (const auto &[name, time] : times_) {
-            if (name != base->first) {
-                std::printf("%s / BM_BaselineBackground: CPU time %.2f, real time %.2f\n", name.c_str(),
-                            time.first / base->second.first, time.second / base->second.second);
-            }
-        }
-    }
-
-private:
-    std::map<std::string, std::pair<double, double>> times_;
-};
+BENCHMARK(BM_FrameOverBaseline);
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    // Let Mesa's software rasteriser work on this thread, so that CPU time covers the drawing.
-    setenv("LP_NUM_THREADS", "0", 0);
-    if (!test_gl_open(480, 320, true)) {
-        std::fprintf(stderr, "bench_render: no offscreen OpenGL context\n");
-        return 1;
-    }
-    g_textures = create_textures();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratios();
-    release_textures(g_textures);
-    test_gl_close();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();
