@@ -67,12 +67,13 @@ TEST(DrawTextBox, BoxOutlineAndGlyphVertices) {
     EXPECT_EQ(q[0].top, 200 - a.y_offset);
     EXPECT_EQ(q[0].width, 13);
     EXPECT_EQ(q[0].height, 13);
-    const GlVertex &v0 = textured_with(tex_name(TEX_FONT_TEXT)).at(0).vertices.at(0);
+    const std::vector<GlPrimitive> glyphs = textured_with(tex_name(TEX_FONT_TEXT));
+    const GlVertex &v0 = glyphs.at(0).vertices.at(0);
     EXPECT_TRUE(v0.integer);
     EXPECT_EQ(v0.colour, (std::array<float, 4>{0, 0, 0, 1}));
     EXPECT_EQ(v0.tex[0], static_cast<float>(a.x) / 128.0f);
     EXPECT_EQ(v0.tex[1], 1.0f - static_cast<float>(a.y) / 128.0f);
-    const GlVertex &v2 = textured_with(tex_name(TEX_FONT_TEXT)).at(0).vertices.at(2);
+    const GlVertex &v2 = glyphs.at(0).vertices.at(2);
     EXPECT_EQ(v2.tex[0], static_cast<float>(a.x) / 128.0f + 13.0f / 128.0f);
     EXPECT_EQ(v2.tex[1], 1.0f - static_cast<float>(a.y) / 128.0f - 13.0f / 128.0f);
 
@@ -234,7 +235,7 @@ TEST(DrawScoreText, MissingGlyphsAreSkippedAndNothingWraps) {
 TEST(DrawScoreText, ColourByLevelBand) {
     for (const int level : {0, 3, 5, 6, 9, 123}) {
         score("0", level);
-        const GlVertex &v = textured_with(tex_name(TEX_FONT_SCORE)).at(0).vertices.at(0);
+        const GlVertex v = textured_with(tex_name(TEX_FONT_SCORE)).at(0).vertices.at(0);
         const std::array<float, 4> expected =
             level >= 6 ? std::array<float, 4>{0.75f, 0.75f, 0.25f, 1.0f} : std::array<float, 4>{0.0f, 0.125f, 0.25f, 1.0f};
         EXPECT_EQ(v.colour, expected) << "level " << level;
