@@ -2,6 +2,7 @@
 // so that no input can make the renderer read outside its tables.
 #include "scene.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -57,7 +58,8 @@ bool parse_cell(const std::string &text, uint8_t *out) {
         *out = 0;
         return true;
     }
-    if (text.empty() || text.size() > 2) {
+    if (text.empty() || text.size() > 2 || !std::isxdigit(static_cast<unsigned char>(text[0])) ||
+        !std::isxdigit(static_cast<unsigned char>(text.back()))) {
         return false;
     }
     char *end = nullptr;
