@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Redraws the README's screenshots with stakmir-frame from the scenes of the renderer tests.
+# Usage: docs/screenshots/make-screenshots.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${1:-$root/build}"
+frame="$build/tools/frame/stakmir-frame"
+scenes="$root/tests/render/scenes"
+out="$root/docs/screenshots"
+if [ ! -x "$frame" ]; then
+  echo "make-screenshots.sh: $frame not found; build the target stakmir-frame first" >&2
+  exit 1
+fi
+"$frame" --scene "$scenes/wait-start.scene" -o "$out/welcome.png"
+"$frame" --scene "$scenes/falling.scene" --level 2 --score 245 -o "$out/falling.png"
+"$frame" --scene "$scenes/slam.scene" --level 5 --score 530 -o "$out/slam.png"
+"$frame" --scene "$scenes/clearing-white.scene" --level 7 --score 780 -o "$out/clearing.png"
+echo "wrote $out/welcome.png falling.png slam.png clearing.png"
