@@ -102,6 +102,8 @@ TEST(DrawTextBox, KerningPairsButNeverOnTheFirstCharacter) {
     const int adv_a = glyph(font_text, 'A').advance;
     const int off_t = glyph(font_text, 'T').x_offset;
     EXPECT_EQ(box("T")[0].x, 34 + off_t);                      // first character: no kerning
+    const char after_a[] = "AT";                               // not even with the byte before it
+    EXPECT_EQ(box(after_a + 1)[0].x, 34 + off_t);
     EXPECT_EQ(box("AT")[1].x, 34 + adv_a - 1 + off_t);         // (A, T) -1
     const int adv_t = glyph(font_text, 'T').advance;
     EXPECT_EQ(box("Ta")[1].x, 34 + adv_t - 2 + glyph(font_text, 'a').x_offset);  // (T, a) -2
