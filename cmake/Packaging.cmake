@@ -93,6 +93,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${STAKMIR_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/stakmir/stakmir)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps finds the libraries the executable links; SDL opens the GLX library
+# (libGL.so.1) itself at run time when it creates the OpenGL context, so that one is named here.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libgl1)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

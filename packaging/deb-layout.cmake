@@ -1,6 +1,8 @@
 # Run by CPack on the staged tree of the Debian package, before the package is made:
-# Debian keeps games in /usr/games, and strips executables of their symbols and of the
-# .comment and .note sections. A plain `cmake --install` keeps bin/ and the symbols.
+# Debian keeps games in /usr/games, strips executables of their symbols and of the .comment
+# and .note sections, and carries every licence text in the one copyright file of
+# /usr/share/doc/stakmir. A plain `cmake --install` keeps bin/, the symbols and the separate
+# licence files of share/licenses/stakmir.
 set(_root ${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX})
 set(_exe ${_root}/bin/stakmir)
 if(NOT EXISTS ${_exe})
@@ -20,3 +22,5 @@ file(GLOB _left ${_root}/bin/*)
 if(NOT _left)
   file(REMOVE_RECURSE ${_root}/bin)
 endif()
+
+file(REMOVE_RECURSE ${_root}/share/licenses)

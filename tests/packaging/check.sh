@@ -8,6 +8,7 @@
 #   check.sh metainfo <stage> <source>                 the AppStream metadata and its screenshot
 #   check.sh manual   <stage>                          the manual page renders without warnings
 #   check.sh icons    <stage> <source>                 the icons at every size
+#   check.sh launch   <stage> <workdir>                the installed game starts and quits
 #   check.sh versions <source> <version>               every file names the project's version
 #   check.sh deb      <build> <workdir> <version>      the Debian package
 #
@@ -143,6 +144,52 @@ check_icons() {
   done
 }
 
+# Waits up to ten seconds for a command to succeed.
+wait_for() {
+  local i
+  for i in $(seq 100); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+# Starts the installed game as its desktop entry does, on a private X server: its window must
+# carry the class the entry names for it, and the Escape key must end it with status 0.
+check_launch() {
+  local stage=$1 work=$2
+  [[ -x $stage/bin/stakmir ]] || skip "the game executable is not built yet"
+  need Xvfb xvfb
+  need xdotool xdotool
+  need xprop x11-utils
+  local entry=$stage/share/applications/$APP_ID.desktop
+  local exec wm_class
+  exec=$(sed -n 's/^Exec=//p' "$entry")
+  wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+  rm -rf "$work"
+  mkdir -p "$work"
+
+  # Both are killed on any exit; neither keeps the test's output open.
+  XVFB_PID= GAME_PID=
+  trap 'kill -KILL $GAME_PID 2>/dev/null; kill $XVFB_PID 2>/dev/null || true' EXIT
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=:$(cat "$work/display")
+
+  PATH=$stage/bin:$PATH "$exec" >"$work/game.log" 2>&1 &
+  GAME_PID=$!
+  local window=
+  find_window() { window=$(xdotool search --onlyvisible --name '^Stakmir$' 2>/dev/null | head -1); [[ -n $window ]]; }
+  wait_for find_window || fail "the game opened no window: $(cat "$work/game.log")"
+  [[ $(xprop -id "$window" WM_CLASS) == "WM_CLASS(STRING) = \"$wm_class\", \"$wm_class\"" ]] \
+    || fail "the window's $(xprop -id "$window" WM_CLASS) is not the entry's StartupWMClass $wm_class"
+
+  xdotool windowfocus --sync "$window" key Escape >/dev/null 2>&1 || true
+  wait_for eval '! kill -0 $GAME_PID 2>/dev/null' || fail "the game did not quit on Escape"
+  local status=0
+  wait "$GAME_PID" || status=$?
+  GAME_PID=
+  [[ $status == 0 ]] || fail "the game quit with status $status: $(cat "$work/game.log")"
+}
+
 check_versions() {
   local source=$1 version=$2 dir=$1/packaging
   local meta man log
@@ -177,8 +224,8 @@ check_deb() {
   done
   local depends
   depends=$(dpkg-deb -f "$deb" Depends)
-  [[ $depends == *libc6* && $depends == *libsdl2-2.0-0* ]] \
-    || fail "Depends ($depends) misses the C library or SDL"
+  [[ $depends == *libc6* && $depends == *libsdl2-2.0-0* && $depends == *libgl1* ]] \
+    || fail "Depends ($depends) misses the C library, SDL or the GLX library"
   [[ $depends != *-dev* ]] || fail "Depends ($depends) names a development package"
 
   local contents
@@ -220,6 +267,7 @@ $left"
 what=${1:-}
 shift || true
 case $what in
-  stage|tree|desktop|metainfo|manual|icons|versions|deb) "check_$what" "$@" ;;
-  *) echo "usage: check.sh stage|tree|desktop|metainfo|manual|icons|versions|deb ..." >&2; exit 2 ;;
+  stage|tree|desktop|metainfo|manual|icons|launch|versions|deb) "check_$what" "$@" ;;
+  *) echo "usage: check.sh stage|tree|desktop|metainfo|manual|icons|launch|versions|deb ..." >&2
+     exit 2 ;;
 esac
