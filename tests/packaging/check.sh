@@ -168,7 +168,7 @@ check_launch() {
 
   # Both are killed on any exit; neither keeps the test's output open.
   XVFB_PID= GAME_PID=
-  trap 'kill -KILL $GAME_PID 2>/dev/null; kill $XVFB_PID 2>/dev/null || true' EXIT
+  trap 'kill -KILL $GAME_PID 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true' EXIT
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   XVFB_PID=$!
   wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
