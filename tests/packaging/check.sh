@@ -58,7 +58,7 @@ check_tree() {
   local size
   for size in "${ICON_SIZES[@]}"; do
     local icon=share/icons/hicolor/${size}x${size}/apps/$APP_ID.png
-    [[ -e $stage/$icon ]] && expected+=("$icon")
+    if [[ -e $stage/$icon ]]; then expected+=("$icon"); fi
   done
   local licence
   for licence in "$stage"/share/licenses/stakmir/*; do
@@ -235,7 +235,7 @@ check_deb() {
                ./usr/share/applications/$APP_ID.desktop ./usr/share/metainfo/$APP_ID.metainfo.xml; do
     grep -q " $field\$" <<< "$contents" || fail "the package lacks $field"
   done
-  grep -qv ' root/root ' <<< "$contents" && fail "the package has files not owned by root"
+  if grep -qv ' root/root ' <<< "$contents"; then fail "the package has files not owned by root"; fi
 
   lintian --fail-on error,warning --display-info "$deb" \
     || fail "lintian finds errors or warnings in $deb"
