@@ -50,7 +50,7 @@ install(FILES ${_pkg_src}/${STAKMIR_APP_ID}.metainfo.xml
 foreach(_size IN LISTS STAKMIR_ICON_SIZES)
   install(FILES ${CMAKE_SOURCE_DIR}/data/icons/stakmir-${_size}.png
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${_size}x${_size}/apps
-          RENAME ${STAKMIR_APP_ID}.png COMPONENT stakmir OPTIONAL)
+          RENAME ${STAKMIR_APP_ID}.png COMPONENT stakmir)
 endforeach()
 install(FILES ${_pkg_out}/stakmir.6.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT stakmir)
@@ -60,10 +60,8 @@ install(FILES ${_pkg_src}/copyright ${_pkg_out}/changelog.gz
 # The licence texts: the project's own and the notices of what is built into the program.
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/stakmir COMPONENT stakmir)
-if(IS_DIRECTORY ${CMAKE_SOURCE_DIR}/LICENSES)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/LICENSES/
-          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/stakmir COMPONENT stakmir)
-endif()
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/LICENSES/
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/stakmir COMPONENT stakmir)
 
 # The Debian package holds the stakmir component only, installed under /usr.
 set(CPACK_GENERATOR DEB)
