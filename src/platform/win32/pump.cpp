@@ -34,6 +34,11 @@ LRESULT CALLBACK win32_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         // window in order, instead of the default handling destroying it under the running loop.
         return 0;
     }
+    if (message == WM_SYSCOMMAND && (wparam & 0xFFF0u) == SC_KEYMENU && lparam == 0) {
+        // F10 or a lone Alt would enter the menu mode of a window that has no menu bar: a modal
+        // loop that stops the game until a further key, which it then swallows.
+        return 0;
+    }
     return DefWindowProcA(window, message, wparam, lparam);
 }
 

@@ -1,0 +1,268 @@
+// The Win32 layer on a real window with a real WGL context (Wine on a virtual X display):
+// placement, class, pixel format, the message pump, waiting, the hooks and the shutdown.
+#include "platform/win32/win32_platform.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <mmsystem.h>
+
+#include <cstring>
+#include <vector>
+
+#include "data/data.h"
+#include "platform/messages.h"
+#include "platform/platform.h"
+
+namespace {
+
+TEST(WindowOrigin, OuterCornerIsTheScreenCentreLessHalfTheClientArea) {
+    const POINT wide = win32_window_origin(1024, 768);
+    EXPECT_EQ(wide.x, 272);
+    EXPECT_EQ(wide.y, 224);
+    const POINT odd = win32_window_origin(1365, 767);  // halves truncated: 682 and 383
+    EXPECT_EQ(odd.x, 442);
+    EXPECT_EQ(odd.y, 223);
+    const POINT small = win32_window_origin(300, 201);  // smaller than the window: used as it is
+    EXPECT_EQ(small.x, -90);
+    EXPECT_EQ(small.y, -60);
+}
+
+TEST(PixelFormat, RequestIsDoubleBufferedRgbaWithNothingElse) {
+    PIXELFORMATDESCRIPTOR expected{};
+    expected.nSize = 40;
+    expected.nVersion = 1;
+    expected.dwFlags = 0x25;
+    expected.iPixelType = PFD_TYPE_RGBA;
+    expected.cColorBits = 24;
+    const PIXELFORMATDESCRIPTOR request = win32_pixel_format_request();
+    EXPECT_EQ(sizeof request, 40u);
+    EXPECT_EQ(std::memcmp(&request, &expected, sizeof request), 0);
+}
+
+// Every test here starts with a fresh window and ends with the shutdown.
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app_instance = GetModuleHandleA(nullptr);
+        ASSERT_TRUE(create_main_window()) << "no window: is DISPLAY set to a running X server?";
+    }
+    void TearDown() override { shutdown_platform(); }
+
+    // Every event that is waiting now, oldest first.
+    static std::vector<AppEvent> drain() {
+        std::vector<AppEvent> events;
+        AppEvent event{};
+        while (poll_event(&event) != 0) {
+            events.push_back(event);
+        }
+        EXPECT_EQ(event.type, EVENT_NONE);
+        return events;
+    }
+
+    static bool has_type(const std::vector<AppEvent> &events, int32_t type) {
+        for (const AppEvent &event : events) {
+            if (event.type == type) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(Window, IsTheCentredBorderlessWindowOfTheStakmirClass) {
+    ASSERT_NE(main_window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(main_window));
+    const LONG style = GetWindowLongA(main_window, GWL_STYLE);
+    EXPECT_EQ(static_cast<DWORD>(style) & ~static_cast<DWORD>(WS_CLIPSIBLINGS), WIN32_WINDOW_STYLE);
+    EXPECT_EQ(GetWindowLongA(main_window, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
+
+    RECT client{};
+    GetClientRect(main_window, &client);
+    EXPECT_EQ(client.right - client.left, 480);
+    EXPECT_EQ(client.bottom - client.top, 320);
+    RECT outer{};
+    GetWindowRect(main_window, &outer);
+    const POINT origin = win32_window_origin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(outer.left, origin.x);
+    EXPECT_EQ(outer.top, origin.y);
+    // The client area sits inside the thin border, off centre by the border's width.
+    POINT corner{0, 0};
+    ClientToScreen(main_window, &corner);
+    EXPECT_GT(corner.x, outer.left);
+    EXPECT_LE(corner.x - outer.left, 2);
+
+    char text[32] = {};
+    GetClassNameA(main_window, text, sizeof text);
+    EXPECT_STREQ(text, "Stakmir");
+    GetWindowTextA(main_window, text, sizeof text);
+    EXPECT_STREQ(text, "Stakmir");
+    EXPECT_EQ(GetClassLongPtrA(main_window, GCL_STYLE), static_cast<ULONG_PTR>(CS_OWNDC));
+    EXPECT_EQ(GetClassLongPtrA(main_window, GCLP_HBRBACKGROUND), 0u);
+    EXPECT_NE(GetClassLongPtrA(main_window, GCLP_HICON), 0u) << "the IDI_APP icon was not loaded";
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(main_window, GCLP_HCURSOR)), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+TEST_F(Window, HasACurrentDoubleBufferedRgbaContextCoveringTheClientArea) {
+    EXPECT_NE(wglGetCurrentContext(), nullptr);
+    EXPECT_EQ(wglGetCurrentDC(), main_dc);
+    EXPECT_EQ(GetDC(main_window), main_dc) << "the class's own device context";
+
+    PIXELFORMATDESCRIPTOR format{};
+    ASSERT_NE(DescribePixelFormat(main_dc, GetPixelFormat(main_dc), sizeof format, &format), 0);
+    EXPECT_EQ(format.dwFlags & 0x25u, 0x25u);
+    EXPECT_EQ(format.iPixelType, PFD_TYPE_RGBA);
+    EXPECT_GE(format.cColorBits, 24);
+
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 480);
+    EXPECT_EQ(viewport[3], 320);
+
+    // The entry points follow the extension string: both compressed uploads or neither.
+    const auto *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    ASSERT_NE(extensions, nullptr);
+    const bool s3tc = std::strstr(extensions, "GL_EXT_texture_compression_s3tc") != nullptr;
+    EXPECT_EQ(compressed_tex_image_2d_proc != nullptr, s3tc);
+    EXPECT_EQ(compressed_tex_sub_image_2d_proc != nullptr, s3tc);
+    EXPECT_NE(swap_interval_proc, nullptr) << "Wine's WGL offers wglSwapIntervalEXT";
+}
+
+TEST_F(Window, CreationQueuesSizeAndActivationAndMessagesBecomeEvents) {
+    const std::vector<AppEvent> first = drain();
+    ASSERT_TRUE(has_type(first, EVENT_RESIZE));
+    for (const AppEvent &event : first) {
+        if (event.type == EVENT_RESIZE) {
+            EXPECT_EQ(event.a, 480u);
+            EXPECT_EQ(event.b, 320u);
+        }
+    }
+    EXPECT_TRUE(has_type(first, EVENT_ACTIVATE));
+
+    PostMessageA(main_window, WM_KEYDOWN, VK_NUMPAD4, 0);
+    PostMessageA(main_window, WM_KEYUP, VK_NUMPAD4, 0);
+    PostMessageA(main_window, WM_MOUSEMOVE, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(17, 300));
+    PostMessageA(main_window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 2));  // makes no event
+    PostMessageA(main_window, WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(5, 6));
+    std::vector<AppEvent> events;
+    for (const AppEvent &event : drain()) {
+        if (event.type != EVENT_PAINT && event.type != EVENT_ACTIVATE && event.type != EVENT_DEACTIVATE) {
+            events.push_back(event);
+        }
+    }
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].type, EVENT_KEY_DOWN);
+    EXPECT_EQ(events[0].a, (0x64u << 8) | 1u);
+    EXPECT_EQ(events[1].type, EVENT_KEY_UP);
+    EXPECT_EQ(events[1].a, 0x64u << 8);
+    EXPECT_EQ(events[2].type, EVENT_MOUSE_MOVE);
+    EXPECT_EQ(events[2].a, (17u << 16) | EVENT_BUTTON_LEFT | EVENT_BUTTON_RIGHT);
+    EXPECT_EQ(events[2].b, 300u);
+    EXPECT_EQ(events[3].type, EVENT_BUTTON_UP);
+    EXPECT_EQ(events[3].a, (5u << 16) | EVENT_BUTTON_LEFT);
+    EXPECT_EQ(events[3].b, 6u);
+}
+
+TEST_F(Window, APostedCloseIsAnsweredAtOnceAndTheWindowStaysForTheShutdown) {
+    drain();
+    window_proc(main_window, WM_KEYUP, 'A', 0);  // an older event, already queued
+    PostMessageA(main_window, WM_CLOSE, 0, 0);
+    AppEvent event{EVENT_NONE, nullptr, 11, 22};
+    ASSERT_EQ(poll_event(&event), 1);
+    EXPECT_EQ(event.type, EVENT_CLOSE);
+    EXPECT_EQ(event.a, 11u) << "the rest of the record is left alone";
+    ASSERT_EQ(poll_event(&event), 1);
+    EXPECT_EQ(event.type, EVENT_KEY_UP);
+    ASSERT_EQ(poll_event(&event), 1);
+    EXPECT_EQ(event.type, EVENT_CLOSE) << "the close queued by the window procedure follows in turn";
+    EXPECT_TRUE(IsWindow(main_window)) << "the window is destroyed by the shutdown, not by the close";
+}
+
+TEST_F(Window, WaitEndsWithAMessageOrTheTimeout) {
+    drain();
+    DWORD start = timeGetTime();
+    platform_wait_event(60);
+    EXPECT_GE(timeGetTime() - start, 50u) << "returned early without a message";
+
+    PostMessageA(main_window, WM_KEYDOWN, VK_SPACE, 0);
+    start = timeGetTime();
+    platform_wait_event(20000);
+    EXPECT_LT(timeGetTime() - start, 10000u) << "a message did not end the wait";
+    AppEvent event{};
+    ASSERT_EQ(poll_event(&event), 1);
+    EXPECT_EQ(event.type, EVENT_KEY_DOWN);
+}
+
+TEST_F(Window, HooksReadAndMoveTheOuterRectangle) {
+    const LoopHooks hooks = platform_loop_hooks();
+    WindowRect rect{};
+    hooks.get_window_rect(hooks.context, &rect);
+    RECT outer{};
+    GetWindowRect(main_window, &outer);
+    EXPECT_EQ(rect.left, outer.left);
+    EXPECT_EQ(rect.top, outer.top);
+    EXPECT_EQ(rect.right, outer.right);
+    EXPECT_EQ(rect.bottom, outer.bottom);
+
+    hooks.move_window(hooks.context, 100, 50, rect.right - rect.left, rect.bottom - rect.top);
+    WindowRect moved{};
+    hooks.get_window_rect(hooks.context, &moved);
+    EXPECT_EQ(moved.left, 100);
+    EXPECT_EQ(moved.top, 50);
+    EXPECT_EQ(moved.right - moved.left, rect.right - rect.left);
+    EXPECT_EQ(moved.bottom - moved.top, rect.bottom - rect.top);
+}
+
+TEST_F(Window, ShutdownDestroysTheWindowFreesTheQueueAndIsHarmlessTwice) {
+    HWND window = main_window;
+    window_proc(window, WM_PAINT, 0, 0);
+    shutdown_platform();
+    EXPECT_EQ(main_window, nullptr);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(event_queue_head, nullptr) << "events queued during the destruction are freed too";
+    EXPECT_EQ(event_queue_tail, &event_queue_head);
+    shutdown_platform();
+    EXPECT_EQ(main_window, nullptr);
+    EXPECT_EQ(event_queue_head, nullptr);
+    AppEvent event{};
+    EXPECT_EQ(poll_event(&event), 0);
+}
+
+// The icon resource holds the embedded icon pictures, pixel for pixel, the right way up.
+TEST(Icon, ResourceImagesAreTheEmbeddedPictures) {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    for (int i = 0; i < 3; ++i) {
+        const int size = ICON_SIZES[i];
+        SCOPED_TRACE(size);
+        HICON icon = static_cast<HICON>(LoadImageA(module, "IDI_APP", IMAGE_ICON, size, size, 0));
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAPINFO header{};
+        header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        header.bmiHeader.biWidth = size;
+        header.bmiHeader.biHeight = size;  // bottom row first, as the embedded pictures
+        header.bmiHeader.biPlanes = 1;
+        header.bmiHeader.biBitCount = 32;
+        header.bmiHeader.biCompression = BI_RGB;
+        std::vector<uint8_t> bgra(static_cast<size_t>(size * size * 4));
+        HDC dc = GetDC(nullptr);
+        EXPECT_EQ(GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(size), bgra.data(), &header, DIB_RGB_COLORS), size);
+        ReleaseDC(nullptr, dc);
+        std::vector<uint8_t> rgba(static_cast<size_t>(size * size * 4 + 1));
+        decode_text6(&IMAGE_ICONS[i], rgba.data());
+        int mismatches = 0;
+        for (size_t p = 0; p < bgra.size(); p += 4) {
+            const bool same = bgra[p] == rgba[p + 2] && bgra[p + 1] == rgba[p + 1] && bgra[p + 2] == rgba[p] &&
+                              bgra[p + 3] == rgba[p + 3];
+            mismatches += same ? 0 : 1;
+        }
+        EXPECT_EQ(mismatches, 0);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
+}
+
+}  // namespace
