@@ -10,9 +10,11 @@ packages=(
   libsdl2-dev libgl-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev libosmesa6-dev libegl-dev
-  xvfb xauth xdotool openbox x11-xserver-utils x11-utils
+  xvfb xauth xdotool openbox x11-xserver-utils x11-utils imagemagick python3
   # the art pipeline
   libpng-dev libfreetype-dev libsquish-dev libstb-dev fonts-dejavu-core
+  # the Windows build (mingw-w64) and its tests under Wine
+  g++-mingw-w64-x86-64-posix wine wine64
   # installation and Debian package checks
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev
 )

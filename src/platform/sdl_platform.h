@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include <SDL_events.h>
 #include <SDL_video.h>
 
 #include "platform/sdl_input.h"
@@ -16,8 +17,12 @@ struct MainWindow {
     int32_t left;         // where the window's corner is on the screen, as last placed or read
     int32_t top;
     InputState input;
-    int32_t pointer_x;    // the pointer's screen position in the last mouse message
-    int32_t pointer_y;
+    int32_t event_pointer_valid;  // 1 once the window system has reported a pointer event
+    int32_t event_pointer_x;      // the pointer's screen position in the latest such event
+    int32_t event_pointer_y;
+    int32_t drained;      // 1 once poll_event has reported an empty queue: the next call starts a pass
+    int32_t grip_x;       // where in the window the left button went down: a drag keeps the
+    int32_t grip_y;       // pointer there, and while it is elsewhere the window has to catch up
 };
 extern MainWindow main_window;
 
@@ -37,6 +42,9 @@ constexpr WindowOrigin window_origin(int32_t screen_width, int32_t screen_height
 // The pointer's position on the screen and the MK_ flags of the buttons held, read from the
 // window system at the moment of the call.
 void pointer_screen_state(int32_t *x, int32_t *y, uint32_t *mk_buttons);
+// The screen position of the pointer in a window-system event passed on by SDL (a button press
+// or release or a motion); false for other events and other window systems.
+bool pointer_event_position(const SDL_Event *event, int32_t *x, int32_t *y);
 // The window's corner on the screen, read from the window system at the moment of the call.
 void window_screen_position(int32_t *left, int32_t *top);
 // Waits until the window system has input or `timeout_ms` have passed (-1: no limit); false

@@ -10,7 +10,8 @@
 
 namespace {
 
-// While the left button is held the pointer is read this often, as a drag may bring no events.
+// While the left button is held the pointer is read at least this often, as a drag may bring
+// no events.
 constexpr uint32_t DRAG_POLL_MS = 10;
 
 bool dragging() {
@@ -24,22 +25,47 @@ void send(const PlatformMessage &message) {
 // Mouse messages carry the pointer's true screen position less the window's corner as the loop
 // knows it, so that the loop's corner + client position gives back the screen position.
 void client_position(int32_t *x, int32_t *y) {
+    int32_t screen_x = 0;
+    int32_t screen_y = 0;
     uint32_t buttons = 0;
-    pointer_screen_state(&main_window.pointer_x, &main_window.pointer_y, &buttons);
-    *x = main_window.pointer_x - main_window.left;
-    *y = main_window.pointer_y - main_window.top;
+    pointer_screen_state(&screen_x, &screen_y, &buttons);
+    *x = screen_x - main_window.left;
+    *y = screen_y - main_window.top;
+}
+
+// The client position of a pointer event: where the window system saw the pointer when the
+// event happened (a press is the drag's anchor, however far the pointer has gone since), or,
+// without that, where it is now.
+void event_client_position(int32_t *x, int32_t *y) {
+    if (main_window.event_pointer_valid == 0) {
+        client_position(x, y);
+        return;
+    }
+    *x = main_window.event_pointer_x - main_window.left;
+    *y = main_window.event_pointer_y - main_window.top;
 }
 
 // Translates one SDL event; returns the message sent, or 0 when none was.
 uint32_t dispatch(const SDL_Event &event) {
     int32_t x = 0;
     int32_t y = 0;
+    if (pointer_event_position(&event, &x, &y)) {
+        main_window.event_pointer_valid = 1;
+        main_window.event_pointer_x = x;
+        main_window.event_pointer_y = y;
+        return 0;
+    }
     if (input_is_pointer_event(&event) != 0) {
-        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
+        const bool grip = event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT;
+        if (grip) {
             // A new drag starts from where the window really is, whoever moved it last.
             window_screen_position(&main_window.left, &main_window.top);
         }
-        client_position(&x, &y);
+        event_client_position(&x, &y);
+        if (grip) {
+            main_window.grip_x = x;
+            main_window.grip_y = y;
+        }
     }
     PlatformMessage message{};
     if (input_translate(&main_window.input, &event, x, y, &message) == 0) {
@@ -49,27 +75,27 @@ uint32_t dispatch(const SDL_Event &event) {
     return message.message;
 }
 
-// During a drag, a move of the pointer that brought no motion event is sent as one.
-void poll_drag() {
+// During a drag the window trails the pointer whenever the pointer is away from the grip: the
+// loop moves the window for one mouse move per pass and drops the rest, and the window system
+// sends no motion for a pointer that stands still while the window still has to catch up. So
+// at the start of every pass the pointer's position is sent again while it is away from the grip.
+void catch_up_drag() {
     if (!dragging() || main_window.window == nullptr) {
         return;
     }
-    int32_t screen_x = 0;
-    int32_t screen_y = 0;
-    uint32_t buttons = 0;
-    pointer_screen_state(&screen_x, &screen_y, &buttons);
-    if (screen_x == main_window.pointer_x && screen_y == main_window.pointer_y) {
-        return;
+    int32_t x = 0;
+    int32_t y = 0;
+    client_position(&x, &y);
+    if (x != main_window.grip_x || y != main_window.grip_y) {
+        send(PlatformMessage{WM_MOUSEMOVE, main_window.input.mk_buttons, message_pack_point(x, y)});
     }
-    main_window.pointer_x = screen_x;
-    main_window.pointer_y = screen_y;
-    send(PlatformMessage{WM_MOUSEMOVE, main_window.input.mk_buttons,
-                         message_pack_point(screen_x - main_window.left, screen_y - main_window.top)});
 }
 
 }  // namespace
 
 int poll_event(AppEvent *event) {
+    const bool new_pass = main_window.drained != 0;
+    main_window.drained = 0;
     SDL_Event sdl_event;
     while (SDL_PollEvent(&sdl_event) != 0) {
         const uint32_t message = dispatch(sdl_event);
@@ -78,8 +104,12 @@ int poll_event(AppEvent *event) {
             return 1;
         }
     }
-    poll_drag();
-    return event_queue_pop(event);
+    if (new_pass) {
+        catch_up_drag();
+    }
+    const int delivered = event_queue_pop(event);
+    main_window.drained = delivered == 0 ? 1 : 0;
+    return delivered;
 }
 
 void platform_wait_event(uint32_t milliseconds) {

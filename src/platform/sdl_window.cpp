@@ -19,6 +19,25 @@ bool fail(const char *what) {
     return false;
 }
 
+// Picks the window system the desktop offers. Left to itself SDL falls back to drawing into
+// memory when there is none, and the game would run unseen.
+bool choose_video_driver() {
+    if (std::getenv("SDL_VIDEODRIVER") != nullptr) {
+        return true;  // the user's explicit choice
+    }
+    const char *x11 = std::getenv("DISPLAY");
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    if (x11 != nullptr && *x11 != '\0') {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    } else if (wayland != nullptr && *wayland != '\0') {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+    } else {
+        std::fputs("stakmir: cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set\n", stderr);
+        return false;
+    }
+    return true;
+}
+
 // A fixed-function context: OpenGL 2.1 compatible, double-buffered RGB, no depth or stencil.
 void request_context() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
@@ -53,10 +72,17 @@ void hook_present_frame(void * /*context*/, const GameState *state) {
 
 bool create_main_window() {
     std::atexit(shutdown_platform);
+    if (!choose_video_driver()) {
+        return false;
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        return fail("cannot open the display");
+        const char *display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "stakmir: cannot open the display %s: %s\n", display != nullptr ? display : "",
+                     SDL_GetError());
+        return false;
     }
     main_window.sdl_started = 1;
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);  // the pointer positions of the window system's own events
     SDL_Rect screen{};
     if (SDL_GetDisplayBounds(0, &screen) != 0) {
         return fail("cannot read the size of the screen");

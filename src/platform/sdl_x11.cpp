@@ -66,6 +66,33 @@ void pointer_screen_state(int32_t *x, int32_t *y, uint32_t *mk_buttons) {
     *y = global_y;
 }
 
+bool pointer_event_position(const SDL_Event *event, int32_t *x, int32_t *y) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (event->type != SDL_SYSWMEVENT || event->syswm.msg == nullptr || event->syswm.msg->subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    const XEvent &xevent = event->syswm.msg->msg.x11.event;
+    switch (xevent.type) {
+    case ButtonPress:
+    case ButtonRelease:
+        *x = xevent.xbutton.x_root;
+        *y = xevent.xbutton.y_root;
+        return true;
+    case MotionNotify:
+        *x = xevent.xmotion.x_root;
+        *y = xevent.xmotion.y_root;
+        return true;
+    default:
+        return false;
+    }
+#else
+    (void)event;
+    (void)x;
+    (void)y;
+    return false;
+#endif
+}
+
 void window_screen_position(int32_t *left, int32_t *top) {
 #if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;

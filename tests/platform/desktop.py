@@ -1,0 +1,234 @@
+"""A private X desktop for driving the real program: Xvfb with a window manager, real key and
+pointer events through the XTEST extension, and screenshots taken from the X server."""
+import ctypes
+import os
+import select
+import shutil
+import subprocess
+import tempfile
+import time
+
+SCREEN_WIDTH = 1365  # odd on purpose: the centre is truncated
+SCREEN_HEIGHT = 768
+
+
+class Failure(Exception):
+    """A check of the program failed."""
+
+
+def wait_for(what, condition, timeout=10.0, interval=0.05):
+    """Polls `condition` until it returns a true value, which is returned; fails after `timeout`."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class Image:
+    """An RGB picture, rows top first."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return self.data[i], self.data[i + 1], self.data[i + 2]
+
+    def crop(self, left, top, width, height):
+        rows = []
+        for y in range(top, top + height):
+            i = 3 * (y * self.width + left)
+            rows.append(self.data[i:i + 3 * width])
+        return Image(width, height, b"".join(rows))
+
+    def difference(self, other):
+        """Mean absolute difference per channel of two pictures of the same size."""
+        total = sum(abs(a - b) for a, b in zip(self.data, other.data))
+        return total / len(self.data)
+
+    def brightness(self):
+        return sum(self.data) / len(self.data)
+
+    def fraction(self, left, top, width, height, test):
+        hits = 0
+        for y in range(top, top + height):
+            for x in range(left, left + width):
+                hits += 1 if test(self.pixel(x, y)) else 0
+        return hits / (width * height)
+
+
+class Desktop:
+    """Xvfb on a free display number, openbox on it, and helpers to act on it."""
+
+    def __init__(self, workdir):
+        self.workdir = workdir
+        self.home = tempfile.mkdtemp(prefix="desktop-", dir=workdir)
+        self.processes = []
+        read_end, write_end = os.pipe()
+        xvfb = self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                            f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-noreset", "-nolisten", "tcp"],
+                           "xvfb.log", pass_fds=(write_end,))
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            if not select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))[0]:
+                raise Failure("Xvfb did not start")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                raise Failure(f"Xvfb exited with status {xvfb.wait()}")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home,
+                        XDG_CONFIG_HOME=os.path.join(self.home, "config"), LIBGL_ALWAYS_SOFTWARE="1")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self._spawn(["openbox", "--sm-disable"], "openbox.log")
+        wait_for("the window manager", lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"))
+        self.run("xset", "r", "rate", "400", "25")
+        self._xlib = ctypes.CDLL("libX11.so.6")
+        self._xtst = ctypes.CDLL("libXtst.so.6")
+        self._xlib.XOpenDisplay.restype = ctypes.c_void_p
+        self._xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self._xlib.XFlush.argtypes = [ctypes.c_void_p]
+        self._xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self._xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self._xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self._xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self._xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int,
+                                                    ctypes.c_ulong]
+        self._connection = self._xlib.XOpenDisplay(self.display.encode())
+        if not self._connection:
+            raise Failure("cannot connect to " + self.display)
+
+    def _spawn(self, argv, log, **kwargs):
+        with open(os.path.join(self.home, log), "wb") as out:
+            process = subprocess.Popen(argv, stdout=out, stderr=subprocess.STDOUT, env=getattr(self, "env", None),
+                                       **kwargs)
+        self.processes.append(process)
+        return process
+
+    def close(self):
+        if getattr(self, "_connection", None):
+            self._xlib.XCloseDisplay(self._connection)
+            self._connection = None
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def run(self, *argv, check=False):
+        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=30)
+        if check and result.returncode != 0:
+            raise Failure(f"{argv[0]} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    def spawn(self, argv, log):
+        """Starts a client of this desktop, its output going to `log` in the work folder."""
+        out = open(os.path.join(self.workdir, log), "wb")
+        return subprocess.Popen(argv, stdout=out, stderr=out, env=self.env)
+
+    # Input.
+    def key(self, *names):
+        """Presses and releases each key in turn (key names as xdotool knows them)."""
+        self.run("xdotool", "key", "--delay", "40", *names, check=True)
+
+    def key_down(self, name):
+        self.run("xdotool", "keydown", name, check=True)
+
+    def key_up(self, name):
+        self.run("xdotool", "keyup", name, check=True)
+
+    def keycode(self, code):
+        """Presses and releases a key by its raw keycode: the keypad keys say what NumLock makes them."""
+        self._xtst.XTestFakeKeyEvent(self._connection, code, 1, 0)
+        self._xlib.XSync(self._connection, 0)
+        time.sleep(0.04)
+        self._xtst.XTestFakeKeyEvent(self._connection, code, 0, 0)
+        self._xlib.XSync(self._connection, 0)
+        time.sleep(0.04)
+
+    def keypad_codes(self):
+        """Raw keycodes of the keypad keys, by the keysym they give with NumLock on ('KP_8')."""
+        codes = {}
+        for line in self.run("xmodmap", "-pke").splitlines():
+            fields = line.split()
+            if len(fields) >= 5 and fields[3].startswith("KP_") and fields[4].startswith("KP_"):
+                codes[fields[4]] = int(fields[1])
+        return codes
+
+    def numlock(self):
+        return "Num Lock:    on" in self.run("xset", "q")
+
+    def set_numlock(self, on):
+        if self.numlock() != on:
+            self.key("Num_Lock")
+        wait_for("NumLock " + ("on" if on else "off"), lambda: self.numlock() == on, timeout=3)
+
+    def pointer_to(self, x, y):
+        """Moves the pointer to a screen position; the server has done it on return."""
+        self._xtst.XTestFakeMotionEvent(self._connection, 0, x, y, 0)
+        self._xlib.XSync(self._connection, 0)
+
+    def button(self, down):
+        """Presses or releases the left button."""
+        self._xtst.XTestFakeButtonEvent(self._connection, 1, 1 if down else 0, 0)
+        self._xlib.XSync(self._connection, 0)
+
+    # Windows.
+    def find_window(self, name):
+        out = self.run("xdotool", "search", "--onlyvisible", "--name", f"^{name}$").split()
+        return int(out[0]) if out else None
+
+    def active_window(self):
+        out = self.run("xdotool", "getactivewindow").split()
+        return int(out[0]) if out else None
+
+    def geometry(self, window):
+        """Screen position and size of a window's client area: (left, top, width, height)."""
+        values = {}
+        for line in self.run("xwininfo", "-id", str(window)).splitlines():
+            if ":" in line:
+                key, _, value = line.strip().partition(":")
+                values[key] = value.strip()
+        try:
+            return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+                    int(values["Width"]), int(values["Height"]))
+        except (KeyError, ValueError):
+            return None
+
+    def screenshot(self, path=None):
+        """The whole screen as an Image; also saved as a PNG when a path is given."""
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], env=self.env,
+                              capture_output=True, timeout=30).stdout
+        if len(data) != 3 * SCREEN_WIDTH * SCREEN_HEIGHT:
+            raise Failure("screenshot failed")
+        image = Image(SCREEN_WIDTH, SCREEN_HEIGHT, data)
+        if path:
+            save_png(image, path)
+        return image
+
+
+def save_png(image, path):
+    """Writes an Image as PNG with the standard library only."""
+    import struct
+    import zlib
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+    stride = 3 * image.width
+    raw = b"".join(b"\x00" + image.data[y * stride:(y + 1) * stride] for y in range(image.height))
+    header = struct.pack(">IIBBBBB", image.width, image.height, 8, 2, 0, 0, 0)
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 6)) +
+                  chunk(b"IEND", b""))
