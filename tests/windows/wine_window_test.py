@@ -33,6 +33,12 @@ class WineGame:
                                timeout=30)
         if self.window == "gone":
             raise Failure(f"the program exited with status {self.process.returncode} before showing its window")
+        # Wine's windows are not managed by the window manager here, so it gives them no focus:
+        # the keyboard focus goes to the window as a player's click would give it.
+        self.focus()
+
+    def focus(self):
+        self.desktop.run("xdotool", "windowfocus", "--sync", str(self.window), check=True)
 
     def alive(self):
         return self.process.poll() is None
@@ -109,6 +115,41 @@ def case_window(desktop, game):
     expect_exit(game, 0, "Escape")
 
 
+def check_shift(desktop, game, press, delta, what):
+    """The key moves the falling piece sideways by `delta` pixels, once."""
+    before = shown.falling_piece(game.grab())
+    press()
+    seen = []
+
+    def moved():
+        after = shown.falling_piece(game.grab())
+        seen.append(after and after[2])
+        return after if after and (after[2], after[3]) == (before[2] + delta, before[3] + delta) else None
+    try:
+        wait_for(f"{what} to move the piece by {delta}", moved, timeout=5)
+    except Failure:
+        raise Failure(f"{what} did not move the piece from x {before[2]} by {delta}: seen at {seen}")
+
+
+def check_turn(desktop, game, press, what):
+    """The key turns the falling piece: its width and height swap (within the rim of a cell,
+    which the darker pieces show faintly against the backdrop)."""
+    def size(piece):
+        return piece[3] - piece[2], piece[1] - piece[0]
+    before = size(shown.falling_piece(game.grab()))
+    press()
+    seen = []
+
+    def turned():
+        piece = shown.falling_piece(game.grab())
+        seen.append(piece and size(piece))
+        return piece and abs(size(piece)[0] - before[1]) <= 3 and abs(size(piece)[1] - before[0]) <= 3
+    try:
+        wait_for(f"{what} to turn the piece", turned, timeout=5)
+    except Failure:
+        raise Failure(f"{what} did not turn the piece of size {before}: seen {seen}")
+
+
 def case_play(desktop, game):
     codes = desktop.keypad_codes()
     shown.start_game(desktop, game)
@@ -120,17 +161,17 @@ def case_play(desktop, game):
               (lambda: desktop.keycode(codes["KP_4"]), -shown.CELL, "keypad 4 with NumLock on"),
               (lambda: desktop.keycode(codes["KP_6"]), shown.CELL, "keypad 6 with NumLock on")]
     for press, delta, what in shifts:
-        shown.check_shift(desktop, game, press, delta, what)
+        check_shift(desktop, game, press, delta, what)
     desktop.set_numlock(False)
-    shown.check_shift(desktop, game, lambda: desktop.keycode(codes["KP_4"]), -shown.CELL, "keypad 4 with NumLock off")
-    shown.check_shift(desktop, game, lambda: desktop.keycode(codes["KP_6"]), shown.CELL, "keypad 6 with NumLock off")
+    check_shift(desktop, game, lambda: desktop.keycode(codes["KP_4"]), -shown.CELL, "keypad 4 with NumLock off")
+    check_shift(desktop, game, lambda: desktop.keycode(codes["KP_6"]), shown.CELL, "keypad 6 with NumLock off")
     game.grab("moved")
     while shown.is_square(shown.wait_piece_inside(game)):
         shown.check_slam(desktop, game, lambda: desktop.key("space"), "space")
-    shown.check_turn(desktop, game, lambda: desktop.key("Up"), "Up Arrow")
-    shown.check_turn(desktop, game, lambda: desktop.keycode(codes["KP_8"]), "keypad 8 with NumLock off")
+    check_turn(desktop, game, lambda: desktop.key("Up"), "Up Arrow")
+    check_turn(desktop, game, lambda: desktop.keycode(codes["KP_8"]), "keypad 8 with NumLock off")
     desktop.set_numlock(True)
-    shown.check_turn(desktop, game, lambda: desktop.keycode(codes["KP_8"]), "keypad 8 with NumLock on")
+    check_turn(desktop, game, lambda: desktop.keycode(codes["KP_8"]), "keypad 8 with NumLock on")
     game.grab("turned")
     shown.check_slam(desktop, game, lambda: desktop.keycode(codes["KP_3"]), "keypad 3 with NumLock on")
     game.grab("slammed")
@@ -155,7 +196,7 @@ def case_pause(desktop, game):
     finally:
         other.terminate()
         other.wait()
-    desktop.run("xdotool", "windowfocus", "--sync", str(game.window))
+    game.focus()
     resumed = wait_for("the game to resume", lambda: (lambda i: i if i.brightness() < playing.brightness() + 5 else None)(
         game.grab()), timeout=5)
     game.grab("resumed")
