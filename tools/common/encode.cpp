@@ -60,6 +60,7 @@ bool write_file_if_changed(const std::string &path, const std::string &text) {
     }
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
+    file.close();  // a full disk shows up only when the last bytes are flushed
     if (!file) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return false;
