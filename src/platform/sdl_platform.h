@@ -13,7 +13,6 @@
 struct MainWindow {
     SDL_Window *window;
     SDL_GLContext context;
-    int32_t sdl_started;  // 1 between SDL_Init and SDL_Quit
     int32_t left;         // where the window's corner is on the screen, as last placed or read
     int32_t top;
     InputState input;

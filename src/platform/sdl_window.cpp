@@ -81,7 +81,6 @@ bool create_main_window() {
                      SDL_GetError());
         return false;
     }
-    main_window.sdl_started = 1;
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);  // the pointer positions of the window system's own events
     SDL_Rect screen{};
     if (SDL_GetDisplayBounds(0, &screen) != 0) {
@@ -111,7 +110,9 @@ bool create_main_window() {
 }
 
 // Each handle is cleared before it is released, so that a run of this routine that starts
-// while another is under way (an exit from inside SDL) finds nothing left to release.
+// while another is under way (an exit from inside SDL) finds nothing left to release. SDL itself
+// stays up until the process ends, which closes its display connection anyway: closing it here
+// would unload the OpenGL driver, whose own start-up allocations would then look lost.
 void shutdown_platform() {
     if (SDL_GLContext context = main_window.context; context != nullptr) {
         main_window.context = nullptr;
@@ -120,10 +121,6 @@ void shutdown_platform() {
     if (SDL_Window *window = main_window.window; window != nullptr) {
         main_window.window = nullptr;
         SDL_DestroyWindow(window);
-    }
-    if (main_window.sdl_started != 0) {
-        main_window.sdl_started = 0;
-        SDL_Quit();
     }
     event_queue_clear();
 }
