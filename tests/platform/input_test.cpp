@@ -4,6 +4,7 @@
 
 #include "platform/events.h"
 #include "platform/sdl_input.h"
+#include "platform/sdl_platform.h"
 #include "platform/vkeys.h"
 
 namespace {
@@ -186,6 +187,22 @@ TEST(Input, ThroughTheWindowProcedureIntoEvents) {
     ASSERT_EQ(event_queue_pop(&event), 1);
     EXPECT_EQ(event.type, EVENT_DEACTIVATE);
     EXPECT_EQ(event_queue_pop(&event), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowOrigin, CentreLessHalfTheWindowWithTruncatedHalves) {
+    EXPECT_EQ(window_origin(1365, 768).left, 442);  // 682 - 240
+    EXPECT_EQ(window_origin(1365, 768).top, 224);
+    EXPECT_EQ(window_origin(1366, 767).left, 443);
+    EXPECT_EQ(window_origin(1366, 767).top, 223);   // 383 - 160
+    // A screen smaller than the window puts the corner off the screen, as computed.
+    EXPECT_EQ(window_origin(300, 200).left, -90);
+    EXPECT_EQ(window_origin(300, 200).top, -60);
+    EXPECT_EQ(window_origin(479, 319).left, -1);
+    EXPECT_EQ(window_origin(479, 319).top, -1);
 }
 
 }  // namespace
