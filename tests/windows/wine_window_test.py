@@ -115,43 +115,50 @@ def case_window(desktop, game):
     expect_exit(game, 0, "Escape")
 
 
-def check_shift(desktop, game, press, delta, what):
-    """The key moves the falling piece sideways by `delta` pixels, once."""
-    before = shown.falling_piece(game.grab())
+# The column marker: a light bar under the well beneath every column the falling piece covers.
+# Unlike the piece itself it stands still while the piece falls and shows every piece equally well.
+MARKER_ROWS = (312, 313)
+WELL_LEFT, WELL_RIGHT = 300, 450
+
+
+def marker_span(image, reference):
+    """(left, right) x of the marker, found against a picture without it, or None."""
+    xs = [x for x in range(WELL_LEFT, WELL_RIGHT)
+          if all(sum(abs(a - b) for a, b in zip(image.pixel(x, y), reference.pixel(x, y))) > 90 for y in MARKER_ROWS)]
+    return (min(xs), max(xs) + 1) if xs else None
+
+
+def check_marker(game, reference, press, expect, what):
+    """Presses a key and waits until the marker's span satisfies `expect(before, after)`."""
+    before = marker_span(game.grab(), reference)
+    if before is None:
+        raise Failure(f"no piece is falling before {what}")
     press()
     seen = []
 
-    def moved():
-        after = shown.falling_piece(game.grab())
-        seen.append(after and after[2])
-        return after if after and (after[2], after[3]) == (before[2] + delta, before[3] + delta) else None
+    def changed():
+        after = marker_span(game.grab(), reference)
+        seen.append(after)
+        return after is not None and expect(before, after)
     try:
-        wait_for(f"{what} to move the piece by {delta}", moved, timeout=5)
+        wait_for(what, changed, timeout=5)
     except Failure:
-        raise Failure(f"{what} did not move the piece from x {before[2]} by {delta}: seen at {seen}")
+        raise Failure(f"{what}: the piece covered x {before[0]} to {before[1]}, then {seen}")
 
 
-def check_turn(desktop, game, press, what):
-    """The key turns the falling piece: its width and height swap (within the rim of a cell,
-    which the darker pieces show faintly against the backdrop)."""
-    def size(piece):
-        return piece[3] - piece[2], piece[1] - piece[0]
-    before = size(shown.falling_piece(game.grab()))
-    press()
-    seen = []
+def check_shift(game, reference, press, delta, what):
+    check_marker(game, reference, press, lambda b, a: a == (b[0] + delta, b[1] + delta),
+                 f"{what} to move the piece by {delta}")
 
-    def turned():
-        piece = shown.falling_piece(game.grab())
-        seen.append(piece and size(piece))
-        return piece and abs(size(piece)[0] - before[1]) <= 3 and abs(size(piece)[1] - before[0]) <= 3
-    try:
-        wait_for(f"{what} to turn the piece", turned, timeout=5)
-    except Failure:
-        raise Failure(f"{what} did not turn the piece of size {before}: seen {seen}")
+
+def check_turn(game, reference, press, what):
+    """A turn of a piece that is not square changes how many columns it covers."""
+    check_marker(game, reference, press, lambda b, a: a[1] - a[0] != b[1] - b[0], f"{what} to turn the piece")
 
 
 def case_play(desktop, game):
     codes = desktop.keypad_codes()
+    reference = shown.wait_start_screen(game)  # the same background, without the marker
     shown.start_game(desktop, game)
     shown.wait_piece_inside(game)
     game.grab("falling")
@@ -161,18 +168,19 @@ def case_play(desktop, game):
               (lambda: desktop.keycode(codes["KP_4"]), -shown.CELL, "keypad 4 with NumLock on"),
               (lambda: desktop.keycode(codes["KP_6"]), shown.CELL, "keypad 6 with NumLock on")]
     for press, delta, what in shifts:
-        check_shift(desktop, game, press, delta, what)
+        check_shift(game, reference, press, delta, what)
     desktop.set_numlock(False)
-    check_shift(desktop, game, lambda: desktop.keycode(codes["KP_4"]), -shown.CELL, "keypad 4 with NumLock off")
-    check_shift(desktop, game, lambda: desktop.keycode(codes["KP_6"]), shown.CELL, "keypad 6 with NumLock off")
+    check_shift(game, reference, lambda: desktop.keycode(codes["KP_4"]), -shown.CELL, "keypad 4 with NumLock off")
+    check_shift(game, reference, lambda: desktop.keycode(codes["KP_6"]), shown.CELL, "keypad 6 with NumLock off")
     game.grab("moved")
-    while shown.is_square(shown.wait_piece_inside(game)):
+    # Only a piece that covers three or four columns is surely not the square one.
+    while (lambda span: span is None or span[1] - span[0] <= 2 * shown.CELL)(marker_span(game.grab(), reference)):
         shown.check_slam(desktop, game, lambda: desktop.key("space"), "space")
-    check_turn(desktop, game, lambda: desktop.key("Up"), "Up Arrow")
-    check_turn(desktop, game, lambda: desktop.keycode(codes["KP_8"]), "keypad 8 with NumLock off")
-    desktop.set_numlock(True)
-    check_turn(desktop, game, lambda: desktop.keycode(codes["KP_8"]), "keypad 8 with NumLock on")
+    # Once the new piece is inside the well, and before it lands.
+    shown.wait_piece_inside(game)
+    check_turn(game, reference, lambda: desktop.key("Up"), "Up Arrow")
     game.grab("turned")
+    desktop.set_numlock(True)
     shown.check_slam(desktop, game, lambda: desktop.keycode(codes["KP_3"]), "keypad 3 with NumLock on")
     game.grab("slammed")
     desktop.key("q")
