@@ -24,6 +24,11 @@ int emit(PlatformMessage *out, uint32_t message, MessageWParam wparam, MessageLP
 }
 
 int translate_key(const SDL_KeyboardEvent &key, PlatformMessage *out) {
+    // Alt+F4 asks to close the window, as desktops have it; a window manager that takes the
+    // keys for itself sends the close request instead, and then the game never sees them.
+    if (key.type == SDL_KEYDOWN && key.keysym.sym == SDLK_F4 && (key.keysym.mod & KMOD_ALT) != 0) {
+        return emit(out, WM_CLOSE, 0, 0);
+    }
     const int32_t code = sdl_key_to_vk(key.keysym.sym, key.keysym.scancode, key.keysym.mod);
     if (code == KEY_NO_EVENT) {
         return 0;

@@ -79,8 +79,20 @@ TEST(Input, SystemKeysMakeNoMessage) {
     EXPECT_EQ(translate(&input, key_event(SDL_KEYDOWN, SDLK_F10, SDL_SCANCODE_F10, 0)).made, 0);
     EXPECT_EQ(translate(&input, key_event(SDL_KEYUP, SDLK_F10, SDL_SCANCODE_F10, 0)).made, 0);
     EXPECT_EQ(translate(&input, key_event(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT)).made, 0);
-    EXPECT_EQ(translate(&input, key_event(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT)).made, 0);
+    EXPECT_EQ(translate(&input, key_event(SDL_KEYDOWN, SDLK_F3, SDL_SCANCODE_F3, KMOD_LALT)).made, 0);
+    EXPECT_EQ(translate(&input, key_event(SDL_KEYUP, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT)).made, 0);
     EXPECT_EQ(translate(&input, key_event(SDL_KEYUP, SDLK_y, SDL_SCANCODE_Y, KMOD_RALT)).made, 0);
+}
+
+TEST(Input, AltF4AsksToClose) {
+    InputState input{};
+    for (uint16_t alt : {uint16_t{KMOD_LALT}, uint16_t{KMOD_RALT}, static_cast<uint16_t>(KMOD_LALT | KMOD_NUM)}) {
+        const Translated close = translate(&input, key_event(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, alt));
+        ASSERT_EQ(close.made, 1);
+        EXPECT_EQ(close.message.message, WM_CLOSE);
+    }
+    // F4 alone is an ordinary key.
+    EXPECT_EQ(translate(&input, key_event(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, 0)).message.message, WM_KEYDOWN);
 }
 
 TEST(Input, ActivationIsReportedOnlyWhenItChanges) {
