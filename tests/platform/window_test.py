@@ -102,7 +102,7 @@ def well_rows(image):
         pixels = [image.pixel(x, y) for x in range(left, left + width)]
         # The backdrop is what most of the row shows: the median of each channel.
         backdrop = tuple(sorted(p[c] for p in pixels)[len(pixels) // 2] for c in range(3))
-        rows.append([left + i for i, p in enumerate(pixels) if sum(abs(a - b) for a, b in zip(p, backdrop)) > 90])
+        rows.append([left + i for i, p in enumerate(pixels) if sum(abs(a - b) for a, b in zip(p, backdrop)) > 30])
     return rows
 
 
@@ -258,6 +258,14 @@ def check_slam(desktop, game, press, what):
 
 def case_play(desktop, game):
     codes = desktop.keypad_codes()
+
+    def key(name):
+        return lambda: desktop.key(name)
+
+    def keypad(name, numlock):
+        # The keypad key by its raw keycode, so that what it means is up to NumLock alone.
+        return lambda: (desktop.set_numlock(numlock), desktop.keycode(codes[name]))
+
     start_game(desktop, game)
     first = wait_piece_inside(game)
     second = falling_piece(wait_for("the piece to fall", lambda: (lambda i: i if falling_piece(i) and falling_piece(i)[0]
@@ -265,37 +273,40 @@ def case_play(desktop, game):
     game.grab("falling")
     if abs(second[2] - first[2]) > 2:
         raise Failure(f"the piece moved sideways by itself: {first} then {second}")
-    desktop.set_numlock(True)
-    shifts = [(lambda: desktop.key("Left"), -CELL, "Left Arrow"), (lambda: desktop.key("Right"), CELL, "Right Arrow"),
-              (lambda: desktop.key("4"), -CELL, "digit 4"), (lambda: desktop.key("6"), CELL, "digit 6"),
-              (lambda: desktop.keycode(codes["KP_4"]), -CELL, "keypad 4 with NumLock on"),
-              (lambda: desktop.keycode(codes["KP_6"]), CELL, "keypad 6 with NumLock on")]
+    shifts = [(key("Left"), -CELL, "Left Arrow"), (key("Right"), CELL, "Right Arrow"),
+              (key("4"), -CELL, "digit 4"), (key("6"), CELL, "digit 6"),
+              (keypad("KP_4", True), -CELL, "keypad 4 with NumLock on"),
+              (keypad("KP_6", True), CELL, "keypad 6 with NumLock on"),
+              (keypad("KP_4", False), -CELL, "keypad 4 with NumLock off"),
+              (keypad("KP_6", False), CELL, "keypad 6 with NumLock off")]
     for press, delta, what in shifts:
         check_shift(desktop, game, press, delta, what)
-    desktop.set_numlock(False)
-    check_shift(desktop, game, lambda: desktop.keycode(codes["KP_4"]), -CELL, "keypad 4 with NumLock off")
-    check_shift(desktop, game, lambda: desktop.keycode(codes["KP_6"]), CELL, "keypad 6 with NumLock off")
     game.grab("moved")
-
-    # Turning needs a piece that is not square; slam square ones away first.
-    turns = [(lambda: desktop.key("Up"), "Up Arrow"), (lambda: desktop.key("8"), "digit 8"),
-             (lambda: desktop.key("5"), "digit 5"), (lambda: desktop.keycode(codes["KP_5"]), "keypad 5 with NumLock off"),
-             (lambda: desktop.keycode(codes["KP_8"]), "keypad 8 with NumLock off")]
-    slams = [(lambda: desktop.key("Next"), "Page Down"), (lambda: desktop.key("space"), "space"),
-             (lambda: desktop.key("3"), "digit 3"), (lambda: desktop.keycode(codes["KP_3"]), "keypad 3 with NumLock off")]
-    while is_square(wait_piece_inside(game)):
-        check_slam(desktop, game, slams[0][0], slams[0][1])
-        slams.append(slams.pop(0))
-    for press, what in turns:
-        check_turn(desktop, game, press, what)
-    desktop.set_numlock(True)
-    for code, what in (("KP_8", "keypad 8 with NumLock on"), ("KP_5", "keypad 5 with NumLock on")):
-        check_turn(desktop, game, lambda: desktop.keycode(codes[code]), what)
-    game.grab("turned")
-    slams.append((lambda: desktop.keycode(codes["KP_3"]), "keypad 3 with NumLock on"))
     score_before = game.grab().crop(*SCORE_TEXT)
-    for press, what in slams:
+
+    # Each piece is slammed once its checks are done, so that none has time to land by itself.
+    slams = [(key("Next"), "Page Down"), (key("space"), "space"), (key("3"), "digit 3"),
+             (keypad("KP_3", False), "keypad 3 with NumLock off"), (keypad("KP_3", True), "keypad 3 with NumLock on")]
+
+    def slam():
+        press, what = slams.pop(0) if slams else (key("space"), "space")
         check_slam(desktop, game, press, what)
+
+    slam()
+    # Turning needs a piece that is not square; square ones are slammed away.
+    turn_groups = [[(key("Up"), "Up Arrow"), (key("8"), "digit 8"), (key("5"), "digit 5")],
+                   [(keypad("KP_5", False), "keypad 5 with NumLock off"),
+                    (keypad("KP_8", False), "keypad 8 with NumLock off")],
+                   [(keypad("KP_8", True), "keypad 8 with NumLock on"), (keypad("KP_5", True), "keypad 5 with NumLock on")]]
+    for group in turn_groups:
+        while is_square(wait_piece_inside(game)):
+            slam()
+        for press, what in group:
+            check_turn(desktop, game, press, what)
+        game.grab("turned")
+        slam()
+    while slams:
+        slam()
     after = game.grab("slammed")
     if region_fraction(after, SCORE_TEXT, dark_text) < 0.03:
         raise Failure("no score is shown")
@@ -451,6 +462,9 @@ def main():
     program, workdir, case = sys.argv[1], sys.argv[2], sys.argv[3]
     outdir = os.path.join(os.path.abspath(workdir), case)
     os.makedirs(outdir, exist_ok=True)
+    for old in os.listdir(outdir):  # the pictures of an earlier run
+        if old.endswith(".png"):
+            os.unlink(os.path.join(outdir, old))
     if case == "no_display":
         case_no_display(program, outdir)
         print("ok")
