@@ -16,6 +16,9 @@ constexpr int32_t EVENT_ACTIVATE = 8;     // the window became active
 constexpr int32_t EVENT_DEACTIVATE = 9;   // the window stopped being active
 constexpr int32_t EVENT_PAINT = 10;       // the window must be repainted
 
+// Pointer positions of mouse events are client coordinates in 16-bit two's complement: during
+// a fast drag the pointer can be left of or above the window, and reads as negative then.
+
 // Button flags of mouse events: left, middle, right.
 constexpr uint32_t EVENT_BUTTON_LEFT = 1;
 constexpr uint32_t EVENT_BUTTON_MIDDLE = 2;

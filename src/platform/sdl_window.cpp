@@ -1,5 +1,4 @@
 // The window, its OpenGL context, the clock and the hooks the main loop moves and draws with.
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
