@@ -10,8 +10,8 @@ bash scripts/build-windows.sh
 export WINEPREFIX=$PWD/build-windows/wineprefix
 tests/windows/wine-run.sh "$WINEPREFIX" --init
 
-# One virtual display for all window tests, on a display number nobody else uses.
-display=""
+# One virtual display for the window layer's tests; Xvfb picks a free display number itself.
+display_file=$(mktemp)
 xvfb_pid=""
 stop() {
     # Only this prefix's server and its programs, and only the display started here.
@@ -20,20 +20,20 @@ stop() {
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
     fi
+    rm -f "$display_file"
 }
 trap stop EXIT
-for n in $(seq 90 130); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        display=":$n"
-        break
-    fi
-done
-for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    grep -q . "$display_file" && break
     sleep 0.1
 done
+display=":$(head -n1 "$display_file" | tr -d '[:space:]')"
+if [ "$display" = ":" ]; then
+    echo "test-windows.sh: Xvfb did not start" >&2
+    exit 1
+fi
 export DISPLAY=$display
 
 # A server that stays up between the tests, with Wine's own services started here, so that no

@@ -115,17 +115,62 @@ def case_window(desktop, game):
     expect_exit(game, 0, "Escape")
 
 
+# The picture is read against the help screen's picture (the reference): the same background,
+# an empty well and no marker, so whatever differs from it is the game's own doing.
+WELL_LEFT, WELL_TOP, WELL_RIGHT, WELL_BOTTOM = 300, 10, 450, 310
 # The column marker: a light bar under the well beneath every column the falling piece covers.
-# Unlike the piece itself it stands still while the piece falls and shows every piece equally well.
+# It stands still while the piece falls, and shows every piece equally well.
 MARKER_ROWS = (312, 313)
-WELL_LEFT, WELL_RIGHT = 300, 450
+
+
+def differs(image, reference, x, y, threshold):
+    return sum(abs(a - b) for a, b in zip(image.pixel(x, y), reference.pixel(x, y))) > threshold
 
 
 def marker_span(image, reference):
-    """(left, right) x of the marker, found against a picture without it, or None."""
-    xs = [x for x in range(WELL_LEFT, WELL_RIGHT)
-          if all(sum(abs(a - b) for a, b in zip(image.pixel(x, y), reference.pixel(x, y))) > 90 for y in MARKER_ROWS)]
+    """(left, right) x of the marker, or None."""
+    xs = [x for x in range(WELL_LEFT, WELL_RIGHT) if all(differs(image, reference, x, y, 90) for y in MARKER_ROWS)]
     return (min(xs), max(xs) + 1) if xs else None
+
+
+def falling_piece(image, reference):
+    """(top, bottom) of the topmost thing in the well when it is free of the floor and of
+    whatever stands on it, else None. Gaps of a few rows (between cells' rims) join a group."""
+    groups = []
+    for y in range(WELL_TOP, WELL_BOTTOM):
+        if sum(1 for x in range(WELL_LEFT, WELL_RIGHT, 2) if differs(image, reference, x, y, 40)) < 2:
+            continue
+        if groups and y - groups[-1][1] <= 4:
+            groups[-1][1] = y
+        else:
+            groups.append([y, y])
+    if not groups or groups[0][1] >= WELL_BOTTOM - 3:
+        return None
+    return tuple(groups[0])
+
+
+def start_game(desktop, game):
+    """Waits for the help screen and starts the game with a key release; returns the reference."""
+    reference = shown.wait_start_screen(game)
+    desktop.key("shift")  # the release of any key starts, also of one the game has no use for
+    wait_for("the game to start", lambda: marker_span(game.grab(), reference), timeout=5)
+    if shown.help_shown(game.grab("started")):
+        raise Failure("the help text stayed after the start")
+    return reference
+
+
+def wait_piece_inside(game, reference):
+    """Waits until the falling piece is wholly inside the well, below its top edge."""
+    return wait_for("the piece to enter the well", lambda: (lambda p: p if p and p[0] > WELL_TOP + 8 else None)(
+        falling_piece(game.grab(), reference)), timeout=8)
+
+
+def check_slam(game, reference, press, what):
+    """The piece joins the stack at once instead of falling for seconds."""
+    wait_piece_inside(game, reference)
+    press()
+    wait_for(f"{what} to slam the piece", lambda: falling_piece(game.grab(), reference) is None, timeout=2,
+             interval=0.02)
 
 
 def check_marker(game, reference, press, expect, what):
@@ -158,9 +203,8 @@ def check_turn(game, reference, press, what):
 
 def case_play(desktop, game):
     codes = desktop.keypad_codes()
-    reference = shown.wait_start_screen(game)  # the same background, without the marker
-    shown.start_game(desktop, game)
-    shown.wait_piece_inside(game)
+    reference = start_game(desktop, game)
+    wait_piece_inside(game, reference)
     game.grab("falling")
     desktop.set_numlock(True)
     shifts = [(lambda: desktop.key("Left"), -shown.CELL, "Left Arrow"),
@@ -175,23 +219,22 @@ def case_play(desktop, game):
     game.grab("moved")
     # Only a piece that covers three or four columns is surely not the square one.
     while (lambda span: span is None or span[1] - span[0] <= 2 * shown.CELL)(marker_span(game.grab(), reference)):
-        shown.check_slam(desktop, game, lambda: desktop.key("space"), "space")
+        check_slam(game, reference, lambda: desktop.key("space"), "space")
     # Once the new piece is inside the well, and before it lands.
-    shown.wait_piece_inside(game)
+    wait_piece_inside(game, reference)
     check_turn(game, reference, lambda: desktop.key("Up"), "Up Arrow")
     game.grab("turned")
     desktop.set_numlock(True)
-    shown.check_slam(desktop, game, lambda: desktop.keycode(codes["KP_3"]), "keypad 3 with NumLock on")
+    check_slam(game, reference, lambda: desktop.keycode(codes["KP_3"]), "keypad 3 with NumLock on")
     game.grab("slammed")
     desktop.key("q")
     expect_exit(game, 0, "Q")
 
 
 def case_pause(desktop, game):
-    shown.start_game(desktop, game)
-    shown.wait_piece_inside(game)
+    reference = start_game(desktop, game)
+    wait_piece_inside(game, reference)
     playing = game.grab("playing")
-    before = shown.falling_piece(playing)
     other = desktop.spawn(["xmessage", "-geometry", "+20+20", "another program"], os.path.join(game.outdir, "other.log"))
     try:
         # The veil lightens the picture by a quarter towards white.
@@ -208,10 +251,11 @@ def case_pause(desktop, game):
     resumed = wait_for("the game to resume", lambda: (lambda i: i if i.brightness() < playing.brightness() + 5 else None)(
         game.grab()), timeout=5)
     game.grab("resumed")
-    wait_for("the piece to fall on", lambda: shown.falling_piece(game.grab())[0] > shown.falling_piece(resumed)[0] + 3,
+    top = falling_piece(resumed, reference)
+    if top is None:
+        raise Failure("no piece is falling after the pause")
+    wait_for("the piece to fall on", lambda: (lambda p: p and p[0] > top[0] + 3)(falling_piece(game.grab(), reference)),
              timeout=5)
-    if before is None:
-        raise Failure("no piece was falling before the pause")
     desktop.key("x")
     expect_exit(game, 0, "X")
 
