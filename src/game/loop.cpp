@@ -120,13 +120,15 @@ void handle_key_up(GameState *state, KeyGroup group) {
     }
 }
 
-// Pointer position of a mouse event in client coordinates (unsigned 16-bit each).
+// Pointer position of a mouse event in client coordinates, read as signed 16-bit: while the
+// button is held the pointer can leave the window to its left or above it, and an unsigned
+// reading would throw the window 65536 pixels across the screen.
 int32_t event_x(const AppEvent *event) {
-    return static_cast<int32_t>(event->a >> 16);
+    return static_cast<int16_t>(static_cast<uint16_t>(event->a >> 16));
 }
 
 int32_t event_y(const AppEvent *event) {
-    return static_cast<int32_t>(event->b & 0xFFFFu);
+    return static_cast<int16_t>(static_cast<uint16_t>(event->b & 0xFFFFu));
 }
 
 bool left_button(const AppEvent *event) {

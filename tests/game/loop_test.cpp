@@ -306,16 +306,17 @@ TEST(Drag, NeedsTheLeftButtonAndAnAnchorFromAPressInTheWindow) {
     EXPECT_EQ(h.window.rect.top, 104);
 }
 
-TEST(Drag, PointerCoordinatesAreUnsigned16Bit) {
+TEST(Drag, PointerLeftOfAndAboveTheWindowIsReadAsNegative) {
     Harness h;
     loop_begin_pass(&h.loop);
     h.send(mouse_event(EVENT_BUTTON_DOWN, EVENT_BUTTON_LEFT, 0, 0));
-    AppEvent move = mouse_event(EVENT_MOUSE_MOVE, EVENT_BUTTON_LEFT, 0xFFFF, 0xFFFF);
-    move.b |= 0xFFFF0000u;  // high bits of b carry nothing
+    // Client (-1, -2), packed as 16-bit words; the high bits of b carry nothing.
+    AppEvent move = mouse_event(EVENT_MOUSE_MOVE, EVENT_BUTTON_LEFT, 0xFFFF, 0xFFFE);
+    move.b |= 0xFFFF0000u;
     h.send(move);
     ASSERT_EQ(h.window.moves.size(), 1u);
-    EXPECT_EQ(h.window.rect.left, 100 + 65535);
-    EXPECT_EQ(h.window.rect.top, 100 + 65535);
+    EXPECT_EQ(h.window.rect.left, 100 - 1);
+    EXPECT_EQ(h.window.rect.top, 100 - 2);
 }
 
 TEST(TickRule, RunsAfterMoreThan16MsAtMostOncePerPass) {
