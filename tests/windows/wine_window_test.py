@@ -14,6 +14,7 @@ import subprocess
 import sys
 import time
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "platform"))
 import window_test as shown  # noqa: E402
 from desktop import SCREEN_HEIGHT, SCREEN_WIDTH, Desktop, Failure, save_png, wait_for  # noqa: E402
@@ -42,6 +43,10 @@ class WineGame:
 
     def alive(self):
         return self.process.poll() is None
+
+    def origin(self):
+        left, top, _, _ = self.outer()
+        return left, top
 
     def outer(self):
         return self.desktop.geometry(self.window)
@@ -260,6 +265,25 @@ def case_pause(desktop, game):
     expect_exit(game, 0, "X")
 
 
+def case_drag(desktop, game):
+    shown.wait_start_screen(game)
+    shown.drag(desktop, game, [(1, 0)] * 15 + [(0, 1)] * 15 + [(-1, -1)] * 10, 0.01)  # slow, pixel by pixel
+    game.grab("dragged-slowly")
+    shown.drag(desktop, game, [(-60, 25), (-60, 25), (40, -70), (90, 10)], 0.0)  # jumps within the window
+    shown.drag(desktop, game, [(-330, -150), (500, 200), (-100, 40)], 0.03)  # faster than the window follows
+    game.grab("dragged-fast")
+    left, top = game.origin()
+    desktop.pointer_to(left + 50, top + 50)
+    desktop.pointer_to(left + 150, top + 90)
+    time.sleep(0.3)
+    if game.origin() != (left, top):
+        raise Failure("the window moved without the button held")
+    if not shown.help_shown(game.grab()):
+        raise Failure("the picture was lost in the drag")
+    desktop.key("F2")
+    expect_exit(game, 0, "F2")
+
+
 class ClientMessage(ctypes.Structure):
     """XClientMessageEvent, padded to the size of an XEvent."""
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
@@ -321,7 +345,8 @@ def main():
             desktop = Desktop(outdir)
             game = WineGame(desktop, command, outdir)
             try:
-                {"window": case_window, "play": case_play, "pause": case_pause, "close": case_close}[case](desktop, game)
+                {"window": case_window, "play": case_play, "pause": case_pause, "drag": case_drag,
+                 "close": case_close}[case](desktop, game)
             except Failure:
                 if game.alive():
                     desktop.screenshot(os.path.join(outdir, "failure-screen.png"))

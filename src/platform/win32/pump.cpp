@@ -24,6 +24,32 @@ void present_frame(void * /*context*/, const GameState *state) {
     platform_swap_buffers();
 }
 
+// While the left button is held, the pointer is read at least this often: a drag may bring no
+// messages while the window still has to catch up with the pointer.
+constexpr DWORD DRAG_POLL_MS = 10;
+
+bool queue_drained = false;  // the last poll found nothing, so the next one begins a pass
+POINT grip{};                // client position of the pointer when the left button went down
+
+bool dragging() {
+    return main_window != nullptr && GetCapture() == main_window;
+}
+
+// The loop moves the window for one mouse move per pass and drops the rest, and a pointer that
+// stands still sends none. So at the start of every pass of a drag, the pointer's position is
+// sent again while the window has not caught up with it (the pointer is away from the grip).
+void catch_up_drag() {
+    POINT pointer{};
+    if (!dragging() || !GetCursorPos(&pointer) || !ScreenToClient(main_window, &pointer)) {
+        return;
+    }
+    if (pointer.x != grip.x || pointer.y != grip.y) {
+        const auto x = static_cast<WORD>(pointer.x);
+        const auto y = static_cast<WORD>(pointer.y);
+        window_proc(main_window, WM_MOUSEMOVE, MK_LBUTTON, static_cast<LPARAM>(MAKELONG(x, y)));
+    }
+}
+
 }  // namespace
 
 LRESULT CALLBACK win32_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -33,6 +59,14 @@ LRESULT CALLBACK win32_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         // The game answers a close request by quitting; shutdown_platform then destroys the
         // window in order, instead of the default handling destroying it under the running loop.
         return 0;
+    }
+    // While the left button is held the window keeps the pointer, so that a drag faster than
+    // the window can follow still reports where the pointer is, outside the client area too.
+    if (message == WM_LBUTTONDOWN) {
+        grip = POINT{static_cast<int16_t>(LOWORD(lparam)), static_cast<int16_t>(HIWORD(lparam))};
+        SetCapture(window);
+    } else if (message == WM_LBUTTONUP) {
+        ReleaseCapture();
     }
     if (message == WM_SYSCOMMAND && (wparam & 0xFFF0u) == SC_KEYMENU && lparam == 0) {
         // F10 or a lone Alt would enter the menu mode of a window that has no menu bar: a modal
@@ -53,10 +87,18 @@ int poll_event(AppEvent *event) {
             return 1;
         }
     }
-    return event_queue_pop(event);
+    if (queue_drained) {
+        catch_up_drag();
+    }
+    const int delivered = event_queue_pop(event);
+    queue_drained = delivered == 0;
+    return delivered;
 }
 
 void platform_wait_event(uint32_t milliseconds) {
+    if (dragging() && milliseconds > DRAG_POLL_MS) {
+        milliseconds = DRAG_POLL_MS;
+    }
     // Returns early for any message that arrives after the last look at the queue.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
 }
