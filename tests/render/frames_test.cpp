@@ -168,7 +168,8 @@ TEST_P(ReferenceFrames, MatchesTheReferencePicture) {
         }
     }
     EXPECT_LE(off, W * H / 1000) << name << " differs from " << reference << " in " << off
-                                 << " pixels; wrote " << write_failure(name, got, want);
+                                 << " pixels; wrote " << write_failure(name, got, want)
+                                 << " (after a deliberate change of the art, rerun with STAKMIR_UPDATE_REFERENCES=1)";
 }
 
 INSTANTIATE_TEST_SUITE_P(
