@@ -4,9 +4,11 @@ import ctypes
 import os
 import select
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
+import zlib
 
 SCREEN_WIDTH = 1365  # odd on purpose: the centre is truncated
 SCREEN_HEIGHT = 768
@@ -39,25 +41,19 @@ class Image:
         return self.data[i], self.data[i + 1], self.data[i + 2]
 
     def crop(self, left, top, width, height):
-        rows = []
-        for y in range(top, top + height):
-            i = 3 * (y * self.width + left)
-            rows.append(self.data[i:i + 3 * width])
-        return Image(width, height, b"".join(rows))
+        stride = 3 * self.width
+        return Image(width, height, b"".join(self.data[y * stride + 3 * left:y * stride + 3 * (left + width)]
+                                             for y in range(top, top + height)))
 
     def difference(self, other):
         """Mean absolute difference per channel of two pictures of the same size."""
-        total = sum(abs(a - b) for a, b in zip(self.data, other.data))
-        return total / len(self.data)
+        return sum(abs(a - b) for a, b in zip(self.data, other.data)) / len(self.data)
 
     def brightness(self):
         return sum(self.data) / len(self.data)
 
     def fraction(self, left, top, width, height, test):
-        hits = 0
-        for y in range(top, top + height):
-            for x in range(left, left + width):
-                hits += 1 if test(self.pixel(x, y)) else 0
+        hits = sum(1 for y in range(top, top + height) for x in range(left, left + width) if test(self.pixel(x, y)))
         return hits / (width * height)
 
 
@@ -90,17 +86,15 @@ class Desktop:
         self._spawn(["openbox", "--sm-disable"], "openbox.log")
         wait_for("the window manager", lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"))
         self.run("xset", "r", "rate", "400", "25")
-        self._xlib = ctypes.CDLL("libX11.so.6")
-        self._xtst = ctypes.CDLL("libXtst.so.6")
-        self._xlib.XOpenDisplay.restype = ctypes.c_void_p
+        self._xlib, self._xtst = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
+        display, ulong, c_int = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+        self._xlib.XOpenDisplay.restype = display
         self._xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self._xlib.XFlush.argtypes = [ctypes.c_void_p]
-        self._xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self._xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self._xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-        self._xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-        self._xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int,
-                                                    ctypes.c_ulong]
+        self._xlib.XFlush.argtypes = self._xlib.XCloseDisplay.argtypes = [display]
+        self._xlib.XSync.argtypes = [display, c_int]
+        self._xtst.XTestFakeKeyEvent.argtypes = self._xtst.XTestFakeButtonEvent.argtypes = \
+            [display, ctypes.c_uint, c_int, ulong]
+        self._xtst.XTestFakeMotionEvent.argtypes = [display, c_int, c_int, c_int, ulong]
         self._connection = self._xlib.XOpenDisplay(self.display.encode())
         if not self._connection:
             raise Failure("cannot connect to " + self.display)
@@ -142,29 +136,17 @@ class Desktop:
         """Presses and releases each key in turn (key names as xdotool knows them)."""
         self.run("xdotool", "key", "--delay", "40", *names, check=True)
 
-    def key_down(self, name):
-        self.run("xdotool", "keydown", name, check=True)
-
-    def key_up(self, name):
-        self.run("xdotool", "keyup", name, check=True)
-
     def keycode(self, code):
         """Presses and releases a key by its raw keycode: the keypad keys say what NumLock makes them."""
-        self._xtst.XTestFakeKeyEvent(self._connection, code, 1, 0)
-        self._xlib.XSync(self._connection, 0)
-        time.sleep(0.04)
-        self._xtst.XTestFakeKeyEvent(self._connection, code, 0, 0)
-        self._xlib.XSync(self._connection, 0)
-        time.sleep(0.04)
+        for down in (1, 0):
+            self._xtst.XTestFakeKeyEvent(self._connection, code, down, 0)
+            self._xlib.XSync(self._connection, 0)
+            time.sleep(0.04)
 
     def keypad_codes(self):
         """Raw keycodes of the keypad keys, by the keysym they give with NumLock on ('KP_8')."""
-        codes = {}
-        for line in self.run("xmodmap", "-pke").splitlines():
-            fields = line.split()
-            if len(fields) >= 5 and fields[3].startswith("KP_") and fields[4].startswith("KP_"):
-                codes[fields[4]] = int(fields[1])
-        return codes
+        fields = [line.split() for line in self.run("xmodmap", "-pke").splitlines()]
+        return {f[4]: int(f[1]) for f in fields if len(f) >= 5 and f[3].startswith("KP_") and f[4].startswith("KP_")}
 
     def numlock(self):
         return "Num Lock:    on" in self.run("xset", "q")
@@ -195,14 +177,11 @@ class Desktop:
 
     def geometry(self, window):
         """Screen position and size of a window's client area: (left, top, width, height)."""
-        values = {}
-        for line in self.run("xwininfo", "-id", str(window)).splitlines():
-            if ":" in line:
-                key, _, value = line.strip().partition(":")
-                values[key] = value.strip()
+        values = dict(line.strip().partition(":")[::2] for line in self.run("xwininfo", "-id", str(window)).splitlines()
+                      if ":" in line)
         try:
-            return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
-                    int(values["Width"]), int(values["Height"]))
+            return tuple(int(values[key].strip()) for key in ("Absolute upper-left X", "Absolute upper-left Y",
+                                                              "Width", "Height"))
         except (KeyError, ValueError):
             return None
 
@@ -220,9 +199,6 @@ class Desktop:
 
 def save_png(image, path):
     """Writes an Image as PNG with the standard library only."""
-    import struct
-    import zlib
-
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
 
