@@ -1,7 +1,6 @@
 // The loop's event and key tables, the pause rules, window dragging and the tick timing.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 
 #include "game_test_support.h"
@@ -10,200 +9,153 @@ using namespace game_test;
 
 namespace {
 
-enum class Effect { NOTHING, ROTATE, LEFT, RIGHT, FASTER, SLAM, QUIT };
+enum class Group { NONE, ROTATE, LEFT, RIGHT, FASTER, SLAM, QUIT, YES, NO };
 
-// A falling piece in the open middle of the well, so that every move succeeds.
-GameState open_falling_state() {
-    GameState state = fresh_state(7, MODE_FALLING);
-    state.current = piece(0, 0, 3, 5.0f);
-    return state;
+// Every virtual-key code any rule looks at: the keypad with NumLock on and off, the digits, the answers.
+const std::map<int, Group> KEYS = {
+    {0x0C, Group::ROTATE}, {0x26, Group::ROTATE}, {0x35, Group::ROTATE}, {0x38, Group::ROTATE},
+    {0x65, Group::ROTATE}, {0x68, Group::ROTATE}, {0x25, Group::LEFT},   {0x34, Group::LEFT},
+    {0x64, Group::LEFT},   {0x27, Group::RIGHT},  {0x36, Group::RIGHT},  {0x66, Group::RIGHT},
+    {0x28, Group::FASTER}, {0x32, Group::FASTER}, {0x62, Group::FASTER}, {0x20, Group::SLAM},
+    {0x22, Group::SLAM},   {0x33, Group::SLAM},   {0x63, Group::SLAM},   {0x1B, Group::QUIT},
+    {0x51, Group::QUIT},   {0x58, Group::QUIT},   {0x71, Group::QUIT},   {0x78, Group::QUIT},
+    {0x59, Group::YES},    {0x79, Group::YES},    {0x4E, Group::NO},     {0x6E, Group::NO},
+};
+
+Group group_of(int code) {
+    const auto found = KEYS.find(code);
+    return found == KEYS.end() ? Group::NONE : found->second;
 }
 
 struct Harness {
     Recorder window;
     LoopState loop{};
-    GameState state = open_falling_state();
+    GameState state = fresh_state(7, MODE_FALLING);
 
-    Harness() { loop_start(&loop, 0); }
+    Harness() {
+        loop_start(&loop, 0);
+        state.current = piece(0, 0, 3, 5.0f);  // in the open middle of the well: every move succeeds
+    }
     void send(const AppEvent &event) { loop_handle_event(&loop, &state, &event, &window.hooks); }
+    int tick(uint32_t now) { return loop_run_tick(&loop, &state, now, &window.hooks); }
 };
-
-Effect key_down_effect(uint8_t code) {
-    Harness h;
-    const GameState before = h.state;
-    h.send(key_down(code));
-    const GameState &after = h.state;
-    if (after.mode == MODE_QUIT) return Effect::QUIT;
-    if (after.mode == MODE_SLAM) return Effect::SLAM;
-    if (after.soft_drop == 1) return Effect::FASTER;
-    if (after.current.column == 2 && after.shift_held == 1) return Effect::LEFT;
-    if (after.current.column == 4 && after.shift_held == 1) return Effect::RIGHT;
-    if (after.current.rotation == 3 && after.shift_held == 1) return Effect::ROTATE;
-    EXPECT_TRUE(same_record(before, after)) << "code " << int(code);
-    return Effect::NOTHING;
-}
-
-const std::map<int, Effect> KEY_DOWN_EXPECTED = {
-    {0x0C, Effect::ROTATE}, {0x26, Effect::ROTATE}, {0x35, Effect::ROTATE}, {0x38, Effect::ROTATE},
-    {0x65, Effect::ROTATE}, {0x68, Effect::ROTATE}, {0x25, Effect::LEFT},   {0x34, Effect::LEFT},
-    {0x64, Effect::LEFT},   {0x27, Effect::RIGHT},  {0x36, Effect::RIGHT},  {0x66, Effect::RIGHT},
-    {0x28, Effect::FASTER}, {0x32, Effect::FASTER}, {0x62, Effect::FASTER}, {0x20, Effect::SLAM},
-    {0x22, Effect::SLAM},   {0x33, Effect::SLAM},   {0x63, Effect::SLAM},   {0x1B, Effect::QUIT},
-    {0x51, Effect::QUIT},   {0x58, Effect::QUIT},   {0x71, Effect::QUIT},   {0x78, Effect::QUIT},
-};
-
-const int MOVE_CODES[] = {0x0C, 0x25, 0x26, 0x27, 0x34, 0x35, 0x36, 0x38, 0x64, 0x65, 0x66, 0x68};
-const int FASTER_CODES[] = {0x28, 0x32, 0x62};
 
 }  // namespace
 
-TEST(KeyDown, EveryCodeActsByItsGroupAndNoOtherCodeActs) {
+// Every code of the key-down and key-up tables does exactly its group's change and no other code acts;
+// only bits 8 to 15 of a key event carry the code.
+TEST(Keys, EveryCodeActsByItsGroupOnPressAndRelease) {
+    const auto noisy = [](AppEvent event) {
+        event.a |= 0xABCD0000u;
+        event.b = 0xFFFFFFFFu;
+        return event;
+    };
     for (int code = 0; code < 256; ++code) {
-        const auto found = KEY_DOWN_EXPECTED.find(code);
-        const Effect expected = found == KEY_DOWN_EXPECTED.end() ? Effect::NOTHING : found->second;
-        EXPECT_EQ(key_down_effect(static_cast<uint8_t>(code)), expected) << "code " << code;
-    }
-}
+        SCOPED_TRACE(testing::Message() << "code " << code);
+        const auto key = static_cast<uint8_t>(code);
+        const Group group = group_of(code);
+        const bool move = group == Group::ROTATE || group == Group::LEFT || group == Group::RIGHT;
 
-TEST(KeyDown, OnlyBits8To15CarryTheCode) {
-    Harness h;
-    AppEvent event = key_down(0x25);
-    event.a |= 0xABCD0000u;  // bits nobody reads
-    event.b = 0xFFFFFFFFu;
-    h.send(event);
-    EXPECT_EQ(h.state.current.column, 2);
-}
+        Harness down;  // a press while falling
+        down.state.ticks = 5;
+        GameState expected = down.state;
+        down.send(noisy(key_down(key)));
+        expected.shift_held = move ? 1 : 0;
+        expected.current.rotation = group == Group::ROTATE ? 3 : 0;
+        expected.current.column = group == Group::LEFT ? 2 : group == Group::RIGHT ? 4 : 3;
+        expected.soft_drop = group == Group::FASTER ? 1 : 0;
+        if (group == Group::SLAM || group == Group::QUIT) {
+            expected.mode = group == Group::SLAM ? MODE_SLAM : MODE_QUIT;
+            expected.ticks = group == Group::SLAM ? 0 : 5;
+        }
+        EXPECT_TRUE(same_record(down.state, expected));
 
-TEST(KeyUp, MoveAndFasterReleasesClearTheirFlagsAndTheGuard) {
-    for (int code = 0; code < 256; ++code) {
-        Harness h;
-        h.state.key_guard = 1;
-        h.state.shift_held = 1;
-        h.state.soft_drop = 1;
-        h.send(key_up(static_cast<uint8_t>(code)));
-        const bool move = std::count(std::begin(MOVE_CODES), std::end(MOVE_CODES), code) > 0;
-        const bool faster = std::count(std::begin(FASTER_CODES), std::end(FASTER_CODES), code) > 0;
-        EXPECT_EQ(h.state.key_guard, move || faster ? 0 : 1) << code;
-        EXPECT_EQ(h.state.shift_held, move ? 0 : 1) << code;
-        EXPECT_EQ(h.state.soft_drop, faster ? 0 : 1) << code;
-        EXPECT_EQ(h.state.mode, MODE_FALLING) << code;
-    }
-}
+        Harness up;  // a release while falling with every flag up
+        up.state.key_guard = up.state.shift_held = up.state.soft_drop = 1;
+        up.send(noisy(key_up(key)));
+        EXPECT_EQ(up.state.key_guard, move || group == Group::FASTER ? 0 : 1);
+        EXPECT_EQ(up.state.shift_held, move ? 0 : 1);
+        EXPECT_EQ(up.state.soft_drop, group == Group::FASTER ? 0 : 1);
+        EXPECT_EQ(up.state.mode, MODE_FALLING);
 
-TEST(KeyUp, OnlyYesAndNoReleasesAnswerThePlayAgainQuestion) {
-    for (int code = 0; code < 256; ++code) {
-        Harness h;
-        h.state.mode = MODE_GAME_OVER;
-        h.state.score = 1234;
-        h.state.board[19][0] = 0x3F;
-        h.send(key_down(static_cast<uint8_t>(code)));  // a press never answers
-        const bool quit_key = KEY_DOWN_EXPECTED.count(code) && KEY_DOWN_EXPECTED.at(code) == Effect::QUIT;
-        if (quit_key) {
-            EXPECT_EQ(h.state.mode, MODE_QUIT);
+        Harness wait;  // any release starts the fall from the waiting mode
+        wait.state.mode = MODE_WAIT_START;
+        wait.state.ticks = 77;
+        wait.send(key_up(key));
+        EXPECT_EQ(wait.state.mode, MODE_FALLING);
+        EXPECT_EQ(wait.state.ticks, 0u);
+
+        Harness over;  // only the release of yes or no answers the play-again question
+        over.state.mode = MODE_GAME_OVER;
+        over.state.score = 1234;
+        over.state.board[19][0] = 0x3F;
+        over.state.soft_drop = 1;  // a held faster key stays in force through the answer
+        over.send(key_down(key));
+        EXPECT_EQ(over.state.mode, group == Group::QUIT ? MODE_QUIT : MODE_GAME_OVER);
+        if (group == Group::QUIT) {
             continue;
         }
-        EXPECT_EQ(h.state.mode, MODE_GAME_OVER) << code;
-        h.send(key_up(static_cast<uint8_t>(code)));
-        if (code == 0x59 || code == 0x79) {
-            EXPECT_EQ(h.state.mode, MODE_WAIT_START);
-            EXPECT_EQ(h.state.score, 0);
-            EXPECT_EQ(h.state.board[19][0], 0);
-        } else if (code == 0x4E || code == 0x6E) {
-            EXPECT_EQ(h.state.mode, MODE_QUIT);
-        } else {
-            EXPECT_EQ(h.state.mode, MODE_GAME_OVER) << code;
-            EXPECT_EQ(h.state.score, 1234);
-        }
+        over.send(key_up(key));
+        EXPECT_EQ(over.state.mode, group == Group::YES  ? MODE_WAIT_START
+                                   : group == Group::NO ? MODE_QUIT
+                                                        : MODE_GAME_OVER);
+        EXPECT_EQ(over.state.score, group == Group::YES ? 0 : 1234);
+        EXPECT_EQ(over.state.board[19][0], group == Group::YES ? 0 : 0x3F);
+        EXPECT_EQ(over.state.soft_drop, group == Group::FASTER ? 0 : 1);
     }
 }
 
-TEST(KeyUp, YesStartsANewGameWhoseFallTheNextReleaseStarts) {
-    Harness h;
-    h.state.mode = MODE_GAME_OVER;
-    h.state.soft_drop = 1;  // a faster key held across the answer stays in force
-    h.send(key_up(0x59));
-    EXPECT_EQ(h.state.mode, MODE_WAIT_START);
-    EXPECT_EQ(h.state.soft_drop, 1);
-    h.send(key_up(0x10));  // Shift: in no table, still starts the fall
-    EXPECT_EQ(h.state.mode, MODE_FALLING);
-    EXPECT_EQ(h.state.ticks, 0u);
-}
-
-TEST(KeyUp, AnyReleaseStartsTheFallAndFasterStillClearsItsFlags) {
-    Harness h;
-    h.state.mode = MODE_WAIT_START;
-    h.state.ticks = 77;
-    h.state.key_guard = 1;
-    h.state.soft_drop = 1;
-    h.send(key_up(0x28));
-    EXPECT_EQ(h.state.mode, MODE_FALLING);
-    EXPECT_EQ(h.state.ticks, 0u);
-    EXPECT_EQ(h.state.key_guard, 0);
-    EXPECT_EQ(h.state.soft_drop, 0);
-    // A press in the waiting mode does not start anything.
-    Harness pressed;
-    pressed.state.mode = MODE_WAIT_START;
-    pressed.send(key_down(0x41));
-    EXPECT_EQ(pressed.state.mode, MODE_WAIT_START);
-}
-
-TEST(KeyDown, GuardStopsMovesAndFasterButNotTheHeldFlagOrSlam) {
-    Harness h;
-    h.state.key_guard = 1;
-    for (uint8_t code : {0x25, 0x27, 0x26, 0x28}) {
-        h.send(key_down(code));
-    }
-    EXPECT_EQ(h.state.current.column, 3);
-    EXPECT_EQ(h.state.current.rotation, 0);
-    EXPECT_EQ(h.state.shift_held, 1);
-    EXPECT_EQ(h.state.soft_drop, 0);
-    h.send(key_down(0x20));
-    EXPECT_EQ(h.state.mode, MODE_SLAM);
-    EXPECT_EQ(h.state.ticks, 0u);
-}
-
-TEST(KeyDown, SlamOnlyWhileFalling) {
-    for (GameMode mode : {MODE_INTRO, MODE_WAIT_START, MODE_LANDED, MODE_SETTLE, MODE_CLEARING,
-                          MODE_GAME_OVER, MODE_PAUSED, MODE_SLAM}) {
+// In every mode: a move key sets the held flag (moving or turning only when falling or landed), slam acts only
+// when falling, quit always quits, and no press starts the fall from the waiting mode.
+TEST(Keys, MovesSlamAndQuitInEveryMode) {
+    for (GameMode mode : {MODE_INTRO, MODE_WAIT_START, MODE_FALLING, MODE_PAUSED, MODE_CLEARING, MODE_SLAM,
+                          MODE_LANDED, MODE_SETTLE, MODE_GAME_OVER, MODE_QUIT}) {
+        SCOPED_TRACE(mode);
         Harness h;
         h.state.mode = mode;
         h.state.ticks = 5;
-        h.send(key_down(0x20));
-        EXPECT_EQ(h.state.mode, mode);
-        EXPECT_EQ(h.state.ticks, 5u);
-    }
-}
-
-TEST(KeyDown, QuitFromEveryModeAndMovesSetTheHeldFlagEverywhere) {
-    for (GameMode mode : {MODE_INTRO, MODE_WAIT_START, MODE_FALLING, MODE_PAUSED, MODE_CLEARING,
-                          MODE_SLAM, MODE_LANDED, MODE_SETTLE, MODE_GAME_OVER}) {
-        Harness h;
-        h.state.mode = mode;
         h.send(key_down(0x64));
         EXPECT_EQ(h.state.shift_held, 1);
-        EXPECT_EQ(h.state.current.column, (mode & (MODE_FALLING | MODE_LANDED)) ? 2 : 3) << mode;
+        h.send(key_down(0x68));
+        const bool moves = (mode & (MODE_FALLING | MODE_LANDED)) != 0;
+        EXPECT_TRUE(same_piece(h.state.current, moves ? piece(0, 3, 2, 5.0f) : piece(0, 0, 3, 5.0f)));
+        h.send(key_down(0x20));
+        EXPECT_EQ(h.state.mode, mode == MODE_FALLING ? MODE_SLAM : mode);
+        EXPECT_EQ(h.state.ticks, mode == MODE_FALLING ? 0u : 5u);
         h.send(key_down(0x1B));
-        EXPECT_EQ(h.state.mode, MODE_QUIT) << mode;
+        EXPECT_EQ(h.state.mode, MODE_QUIT);
     }
 }
 
-TEST(KeyDown, HeldLeftKeyRepeatsUntilTheNextSpawn) {
+// A held key repeats until the next spawn raises the guard; the guard stops moves and the faster key
+// but not the held flag or a slam; releasing any move key lifts it.
+TEST(Keys, HeldKeysAndTheSpawnGuard) {
     Harness h;
-    for (int i = 0; i < 2; ++i) {
-        h.send(key_down(0x25));  // auto-repeat
-    }
+    h.send(key_down(0x25));
+    h.send(key_down(0x25));  // auto-repeat
     EXPECT_EQ(h.state.current.column, 1);
     h.state.mode = MODE_SETTLE;
     h.state.queue[0] = piece(0, 0, 3, -3.0f);
     piece_advance_queue(&h.state);
     ASSERT_EQ(h.state.key_guard, 1);
-    h.send(key_down(0x25));
-    EXPECT_EQ(h.state.current.column, 3);
-    h.send(key_up(0x66));  // releasing any move key, even another one, lifts the guard
+    h.state.shift_held = 0;
+    for (uint8_t code : {0x25, 0x27, 0x26, 0x28}) {
+        h.send(key_down(code));
+    }
+    EXPECT_TRUE(same_piece(h.state.current, piece(0, 0, 3, -3.0f)));
+    EXPECT_EQ(h.state.shift_held, 1);
+    EXPECT_EQ(h.state.soft_drop, 0);
+    h.send(key_up(0x66));  // even another move key
     h.send(key_down(0x25));
     EXPECT_EQ(h.state.current.column, 2);
+    h.state.key_guard = 1;
+    h.state.ticks = 5;
+    h.send(key_down(0x20));
+    EXPECT_EQ(h.state.mode, MODE_SLAM);
+    EXPECT_EQ(h.state.ticks, 0u);
 }
 
+// Deactivate pauses once and draws the paused frame; paint draws only while paused; activate resumes.
 TEST(Pause, DeactivateSavesTheModeAndDrawsOnce) {
     Harness h;
     h.send(plain_event(EVENT_DEACTIVATE));
@@ -222,8 +174,9 @@ TEST(Pause, DeactivateSavesTheModeAndDrawsOnce) {
     EXPECT_EQ(h.window.frames, 2);
 }
 
+// Regression: an activate without a pause must not bring back a stale saved mode (here it would
+// restart the fall of a locked piece); only a pause is ended by an activate.
 TEST(Pause, ActivateWithoutAPauseKeepsTheGameWhereItIs) {
-    // A stale saved mode must not come back: here it would restart the fall of a locked piece.
     Harness h;
     h.state.mode = MODE_SETTLE;
     h.state.saved_mode = MODE_FALLING;
@@ -235,6 +188,7 @@ TEST(Pause, ActivateWithoutAPauseKeepsTheGameWhereItIs) {
     EXPECT_EQ(h.state.mode, MODE_SETTLE);
 }
 
+// Regression: close then deactivate must not save MODE_QUIT behind a pause; quit stays quit.
 TEST(Pause, QuitStaysQuitThroughLaterActivationEvents) {
     Harness closed;
     closed.send(plain_event(EVENT_CLOSE));
@@ -251,6 +205,7 @@ TEST(Pause, QuitStaysQuitThroughLaterActivationEvents) {
     EXPECT_EQ(paused.state.mode, MODE_QUIT);
 }
 
+// Button up, resize and unknown event types change nothing.
 TEST(Events, ButtonUpResizeAndUnknownTypesChangeNothing) {
     Harness h;
     const GameState before = h.state;
@@ -263,6 +218,8 @@ TEST(Events, ButtonUpResizeAndUnknownTypesChangeNothing) {
     EXPECT_TRUE(h.window.moves.empty());
 }
 
+// Window at 100,100: press at (10,20) anchors (110,120); a move to (15,22) puts the window at 105,102
+// with its size kept; a second move in the same pass is dropped, anchor included.
 TEST(Drag, MovesTheWindowByThePointerTravel) {
     Harness h;
     loop_begin_pass(&h.loop);
@@ -277,7 +234,6 @@ TEST(Drag, MovesTheWindowByThePointerTravel) {
     EXPECT_EQ(h.window.rect.bottom - h.window.rect.top, 326);
     EXPECT_EQ(h.loop.drag_x, 115);
     EXPECT_EQ(h.loop.drag_y, 122);
-    // A second move in the same pass is dropped, anchor included.
     h.send(mouse_event(EVENT_MOUSE_MOVE, EVENT_BUTTON_LEFT, 40, 40));
     EXPECT_EQ(h.window.moves.size(), 1u);
     EXPECT_EQ(h.loop.drag_x, 115);
@@ -289,11 +245,12 @@ TEST(Drag, MovesTheWindowByThePointerTravel) {
     EXPECT_EQ(h.window.rect.top, 102);
 }
 
+// Moves before any left press in the window, or without the left button, are ignored.
 TEST(Drag, NeedsTheLeftButtonAndAnAnchorFromAPressInTheWindow) {
     Harness h;
     loop_begin_pass(&h.loop);
     h.send(mouse_event(EVENT_MOUSE_MOVE, EVENT_BUTTON_LEFT, 50, 50));  // press began elsewhere
-    h.send(mouse_event(EVENT_BUTTON_DOWN, EVENT_BUTTON_RIGHT, 10, 10));  // not the left button
+    h.send(mouse_event(EVENT_BUTTON_DOWN, EVENT_BUTTON_RIGHT, 10, 10));
     h.send(mouse_event(EVENT_MOUSE_MOVE, EVENT_BUTTON_LEFT | EVENT_BUTTON_RIGHT, 60, 60));
     EXPECT_TRUE(h.window.moves.empty());
     EXPECT_EQ(h.loop.drag_anchored, 0);
@@ -306,54 +263,53 @@ TEST(Drag, NeedsTheLeftButtonAndAnAnchorFromAPressInTheWindow) {
     EXPECT_EQ(h.window.rect.top, 104);
 }
 
+// Regression: client positions are signed 16-bit, so a drag past the left or top edge follows the pointer.
 TEST(Drag, PointerLeftOfAndAboveTheWindowIsReadAsNegative) {
     Harness h;
     loop_begin_pass(&h.loop);
     h.send(mouse_event(EVENT_BUTTON_DOWN, EVENT_BUTTON_LEFT, 0, 0));
-    // Client (-1, -2), packed as 16-bit words; the high bits of b carry nothing.
-    AppEvent move = mouse_event(EVENT_MOUSE_MOVE, EVENT_BUTTON_LEFT, 0xFFFF, 0xFFFE);
-    move.b |= 0xFFFF0000u;
+    AppEvent move = mouse_event(EVENT_MOUSE_MOVE, EVENT_BUTTON_LEFT, 0xFFFF, 0xFFFE);  // client (-1, -2)
+    move.b |= 0xFFFF0000u;  // the high bits of b carry nothing
     h.send(move);
     ASSERT_EQ(h.window.moves.size(), 1u);
-    EXPECT_EQ(h.window.rect.left, 100 - 1);
-    EXPECT_EQ(h.window.rect.top, 100 - 2);
+    EXPECT_EQ(h.window.rect.left, 99);
+    EXPECT_EQ(h.window.rect.top, 98);
 }
 
-TEST(TickRule, RunsAfterMoreThan16MsAtMostOncePerPass) {
+// A tick (and a frame) runs only after more than 16 ms, once per pass; a stall gives one tick; the
+// clock may wrap.
+TEST(TickRule, RunsAfterMoreThan16MsAndSurvivesTheClockWrap) {
     Harness h;
     loop_start(&h.loop, 1000);
-    EXPECT_EQ(loop_run_tick(&h.loop, &h.state, 1016, &h.window.hooks), 0);
+    EXPECT_EQ(h.tick(1016), 0);
     EXPECT_EQ(loop_wait_time(&h.loop, &h.state, 1016), 1u);
     EXPECT_EQ(loop_wait_time(&h.loop, &h.state, 1000), 17u);
     EXPECT_EQ(h.window.frames, 0);
     EXPECT_EQ(h.state.ticks, 0u);
-    EXPECT_EQ(loop_run_tick(&h.loop, &h.state, 1017, &h.window.hooks), 1);
+    EXPECT_EQ(h.tick(1017), 1);
     EXPECT_EQ(h.window.frames, 1);
     EXPECT_EQ(h.state.ticks, 1u);
     EXPECT_EQ(h.loop.last_tick_time, 1017u);
-    EXPECT_EQ(loop_run_tick(&h.loop, &h.state, 1017, &h.window.hooks), 0);
+    EXPECT_EQ(h.tick(1017), 0);
     // A stall of 200 ms: one tick, and the timing starts again from that moment.
     EXPECT_EQ(loop_wait_time(&h.loop, &h.state, 1217), 0u);
-    EXPECT_EQ(loop_run_tick(&h.loop, &h.state, 1217, &h.window.hooks), 1);
-    EXPECT_EQ(loop_run_tick(&h.loop, &h.state, 1230, &h.window.hooks), 0);
+    EXPECT_EQ(h.tick(1217), 1);
+    EXPECT_EQ(h.tick(1230), 0);
     EXPECT_EQ(h.state.ticks, 2u);
-}
 
-TEST(TickRule, SurvivesTheWrapOfTheClock) {
-    Harness h;
     loop_start(&h.loop, 0xFFFFFFF5u);
-    EXPECT_EQ(loop_run_tick(&h.loop, &h.state, 5, &h.window.hooks), 0);   // 16 ms later
+    EXPECT_EQ(h.tick(5), 0);  // 16 ms later
     EXPECT_EQ(loop_wait_time(&h.loop, &h.state, 5), 1u);
-    EXPECT_EQ(loop_run_tick(&h.loop, &h.state, 6, &h.window.hooks), 1);   // 17 ms later
+    EXPECT_EQ(h.tick(6), 1);  // 17 ms later
     EXPECT_EQ(h.loop.last_tick_time, 6u);
 }
 
+// No ticks, frames or waiting deadline while paused or quitting.
 TEST(TickRule, NoTicksWhilePausedOrQuitting) {
     for (GameMode mode : {MODE_PAUSED, MODE_QUIT}) {
         Harness h;
         h.state.mode = mode;
-        loop_start(&h.loop, 0);
-        EXPECT_EQ(loop_run_tick(&h.loop, &h.state, 5000, &h.window.hooks), 0);
+        EXPECT_EQ(h.tick(5000), 0);
         EXPECT_EQ(loop_wait_time(&h.loop, &h.state, 5000), UINT32_MAX);
         EXPECT_EQ(h.state.ticks, 0u);
         EXPECT_EQ(h.window.frames, 0);
@@ -361,19 +317,14 @@ TEST(TickRule, NoTicksWhilePausedOrQuitting) {
     }
 }
 
+// The first game begins in the intro with the key flags cleared; the loop state starts afresh.
 TEST(StartUp, FirstGameBeginsInTheIntroWithClearedFlags) {
     GameState state{};
-    state.shift_held = 1;
-    state.soft_drop = 1;
-    state.key_guard = 1;
+    state.shift_held = state.soft_drop = state.key_guard = state.bonus = 1;
     loop_start_game(&state, 1);
     EXPECT_EQ(state.mode, MODE_INTRO);
     EXPECT_EQ(state.saved_mode, MODE_INTRO);
-    EXPECT_EQ(state.shift_held, 0);
-    EXPECT_EQ(state.soft_drop, 0);
-    EXPECT_EQ(state.key_guard, 0);
-    EXPECT_EQ(state.current.kind, 6);  // seed 1: rand() 41
-    EXPECT_EQ(state.cleared_rows[3], -1);
+    EXPECT_EQ(state.shift_held + state.soft_drop + state.key_guard + state.bonus, 0);
     LoopState loop{};
     loop.drag_anchored = 1;
     loop_start(&loop, 77);

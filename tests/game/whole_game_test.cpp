@@ -2,8 +2,7 @@
 // a scripted game from the intro to the play-again answer, and long randomised runs.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
+#include <algorithm>
 #include <random>
 
 #include "game_test_support.h"
@@ -28,6 +27,7 @@ struct Session {
         loop_start_game(&state, seed);
         loop_start(&loop, clock);
     }
+    // One pass of the loop with one event.
     void send(const AppEvent &event) {
         loop_begin_pass(&loop);
         loop_handle_event(&loop, &state, &event, &window.hooks);
@@ -42,22 +42,16 @@ struct Session {
         loop_begin_pass(&loop);
         ticks_run += loop_run_tick(&loop, &state, clock, &window.hooks);
     }
-    // Ticks at the full rate until the condition holds; fails after `limit` ticks.
-    void tick_until(const std::function<bool(const GameState &)> &done, int limit = 2000) {
-        for (int n = 0; n < limit && !done(state); ++n) {
+    // Ticks at the full rate until one of the modes is reached; fails after `limit` ticks.
+    void tick_until_mode(GameMode modes, int limit = 2000) {
+        for (int n = 0; n < limit && (state.mode & modes) == 0; ++n) {
             pass(17);
         }
-        ASSERT_TRUE(done(state)) << "mode " << state.mode;
+        ASSERT_NE(state.mode & modes, 0) << "mode " << state.mode;
     }
     // Ticks until the next piece is in play (or the game is over).
-    void tick_to_next_piece() {
-        tick_until([](const GameState &s) { return (s.mode & (MODE_FALLING | MODE_GAME_OVER)) != 0; });
-    }
+    void tick_to_next_piece() { tick_until_mode(MODE_FALLING | MODE_GAME_OVER); }
 };
-
-bool is_mode(const GameState &state, GameMode mode) {
-    return state.mode == mode;
-}
 
 // Fills rows first..last of the board except the given column.
 void fill_rows_but(GameState &state, int first, int last, int gap) {
@@ -68,10 +62,12 @@ void fill_rows_but(GameState &state, int first, int last, int gap) {
 
 }  // namespace
 
+// A scripted game: intro, clears of one to four rows, level changes, game over and yes back to waiting.
 TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
+    const std::vector<std::string> empty_board(BOARD_ROWS, "..........");
     Session s(1);
     // The intro: 51 ticks, each followed by one frame.
-    s.tick_until([](const GameState &st) { return is_mode(st, MODE_WAIT_START); });
+    s.tick_until_mode(MODE_WAIT_START);
     EXPECT_EQ(s.ticks_run, 51);
     EXPECT_EQ(s.window.frames, 51);
     s.pass(17);  // waiting only counts
@@ -85,7 +81,7 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     s.send(key_up(KEY_SHIFT));
     ASSERT_EQ(s.state.mode, MODE_FALLING);
     s.send(key_down(KEY_FASTER));
-    s.tick_until([](const GameState &st) { return is_mode(st, MODE_CLEARING); });
+    s.tick_until_mode(MODE_CLEARING);
     EXPECT_EQ(s.state.score, 10);
     EXPECT_EQ(s.state.cleared_rows[0], 19);
     s.tick_to_next_piece();
@@ -99,7 +95,7 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     s.state.board[18][5] = s.state.board[19][5] = 0;
     s.state.queue[0] = piece(2, 0, 3, -1.0f);
     s.send(key_down(KEY_SLAM));
-    s.tick_until([](const GameState &st) { return is_mode(st, MODE_CLEARING); });
+    s.tick_until_mode(MODE_CLEARING);
     EXPECT_EQ(s.state.bonus, 27);
     EXPECT_EQ(s.state.score, 37);
     s.tick_to_next_piece();
@@ -115,7 +111,7 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     }
     EXPECT_EQ(s.state.current.column, 7);
     s.send(key_down(KEY_SLAM));
-    s.tick_until([](const GameState &st) { return is_mode(st, MODE_CLEARING); });
+    s.tick_until_mode(MODE_CLEARING);
     EXPECT_EQ(s.state.cleared_rows[2], 19);
     EXPECT_EQ(s.state.bonus, 75 + 3);  // landed in the 9th slam tick
     EXPECT_EQ(s.state.score, 115);
@@ -125,38 +121,33 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     EXPECT_EQ(occupancy(s.state)[19], "#........#");  // row 16 with the piece's top, down by three
 
     // Piece 4: another long piece upright into column 0, four rows at once, under gravity.
-    fill_rows_but(s.state, 16, 18, 0);
-    s.state.board[19][0] = 0;
-    for (int c = 1; c < 10; ++c) {
-        s.state.board[19][c] = 0x3F;
-    }
+    fill_rows_but(s.state, 16, 19, 0);
     s.state.queue[0] = piece(0, 0, 3, -3.0f);
     s.press(KEY_ROTATE);
     for (int i = 0; i < 6; ++i) {
         s.press(KEY_LEFT);  // five to column -2, the sixth refused
     }
     EXPECT_EQ(s.state.current.column, -2);
-    s.tick_until([](const GameState &st) { return is_mode(st, MODE_LANDED); });
+    s.tick_until_mode(MODE_LANDED);
     EXPECT_EQ(s.state.bonus, 0);
-    s.tick_until([](const GameState &st) { return is_mode(st, MODE_CLEARING); });
+    s.tick_until_mode(MODE_CLEARING);
     EXPECT_EQ(s.state.bonus, 300);
     EXPECT_EQ(s.state.score, 415);
     EXPECT_EQ(s.state.level, 4);
     EXPECT_EQ(s.state.fall_speed, 7.0f * 0.01f);
     s.tick_to_next_piece();
-    for (const std::string &row : occupancy(s.state)) {
-        EXPECT_EQ(row, "..........");
-    }
+    EXPECT_EQ(occupancy(s.state), empty_board);
 
     // Piece 5: a kind-0 piece stopped high on a column of cells; the next one cannot enter.
     for (int r = 1; r < 20; ++r) {
         s.state.board[r][4] = 0x0F;
     }
     s.state.queue[0] = piece(3, 0, 3, -3.0f);
-    s.tick_until([](const GameState &st) { return is_mode(st, MODE_GAME_OVER); });
+    s.tick_until_mode(MODE_GAME_OVER);
     EXPECT_EQ(s.state.current.kind, 3);
     EXPECT_EQ(s.state.score, 415 + 9);  // landed on the first tick
     EXPECT_EQ(s.state.level, 4);
+    EXPECT_EQ(s.state.fall_speed, 7.0f * 0.01f);
     EXPECT_EQ(occupancy(s.state)[0], "....#.....");
     EXPECT_EQ(s.state.board[0][4], 0x0E);  // the kind-0 cell below the middle, link up kept
     EXPECT_EQ(s.window.frames, s.ticks_run);
@@ -169,46 +160,31 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     EXPECT_EQ(s.state.score, 0);
     EXPECT_EQ(s.state.level, 0);
     EXPECT_EQ(s.state.fall_speed, 0.03f);
-    for (const std::string &row : occupancy(s.state)) {
-        EXPECT_EQ(row, "..........");
-    }
+    EXPECT_EQ(occupancy(s.state), empty_board);
     s.send(key_up(KEY_SHIFT));
     EXPECT_EQ(s.state.mode, MODE_FALLING);
 }
 
 namespace {
 
-bool valid_mode(GameMode mode) {
-    return mode > 0 && mode <= MODE_QUIT && (mode & (mode - 1)) == 0;
-}
+bool valid_mode(GameMode mode) { return mode > 0 && mode <= MODE_QUIT && (mode & (mode - 1)) == 0; }
 
-// Checks the record's invariants; returns false (with a test failure) at the first broken one.
-bool check_invariants(const GameState &state, int32_t previous_score) {
+// The record's invariants: valid cell bytes and modes, a piece in play never overlaps the board or a
+// wall, the score never falls and level and speed follow it.
+void check_invariants(const GameState &state, int32_t previous_score) {
     for (const auto &row : state.board) {
         for (uint8_t cell : row) {
-            if (cell != 0 && ((cell >> 4) >= PIECE_KINDS || (cell & 0x0F) == 0)) {
-                ADD_FAILURE() << "bad cell byte " << int(cell);
-                return false;
-            }
+            ASSERT_TRUE(cell == 0 || ((cell >> 4) < PIECE_KINDS && (cell & 0x0F) != 0)) << "cell " << int(cell);
         }
     }
-    if (!valid_mode(state.mode) || !valid_mode(state.saved_mode)) {
-        ADD_FAILURE() << "bad mode " << state.mode << " saved " << state.saved_mode;
-        return false;
-    }
-    if ((state.mode & (MODE_FALLING | MODE_LANDED | MODE_SLAM)) != 0 &&
-        piece_collides(&state.current, &state.board[0][0]) != 0) {
-        ADD_FAILURE() << "a piece in play overlaps the board or a wall: mode " << state.mode << " kind "
-                      << state.current.kind << " rotation " << state.current.rotation << " column "
-                      << state.current.column << " row " << state.current.row;
-        return false;
-    }
-    if (state.score < previous_score || state.level != state.score / 100 ||
-        state.fall_speed != game_fall_speed(state.level)) {
-        ADD_FAILURE() << "score " << state.score << " after " << previous_score << " level " << state.level;
-        return false;
-    }
-    return true;
+    ASSERT_TRUE(valid_mode(state.mode) && valid_mode(state.saved_mode)) << state.mode << " " << state.saved_mode;
+    const PieceState &p = state.current;
+    ASSERT_FALSE((state.mode & (MODE_FALLING | MODE_LANDED | MODE_SLAM)) != 0 && piece_collides(&p, &state.board[0][0]))
+        << "piece in play overlaps: mode " << state.mode << " kind " << p.kind << " rotation " << p.rotation
+        << " column " << p.column << " row " << p.row;
+    ASSERT_TRUE(state.score >= previous_score && state.level == state.score / 100 &&
+                state.fall_speed == game_fall_speed(state.level))
+        << "score " << state.score << " after " << previous_score << " level " << state.level;
 }
 
 // Every movement code once, the arrows again so that pieces spread out, the answers and two
@@ -219,6 +195,7 @@ constexpr uint8_t RANDOM_KEYS[] = {0x0C, 0x26, 0x35, 0x38, 0x65, 0x68, 0x25, 0x3
 
 }  // namespace
 
+// Long randomised runs of keys, passes, focus changes and drags keep the record's invariants after every step.
 TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
     int games_over = 0;
     int clears[5] = {};
@@ -257,13 +234,11 @@ TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
                 ++games_over;
             }
             if (before != MODE_CLEARING && s.state.mode == MODE_CLEARING) {
-                int count = 0;
-                for (int32_t row : s.state.cleared_rows) {
-                    count += row >= 0;
-                }
-                ++clears[count];
+                const int32_t *rows = s.state.cleared_rows;
+                ++clears[std::count_if(rows, rows + 4, [](int32_t row) { return row >= 0; })];
             }
-            ASSERT_TRUE(check_invariants(s.state, previous_score)) << "seed " << seed << " step " << step;
+            check_invariants(s.state, previous_score);
+            ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << " step " << step;
             previous_score = s.state.score;
             if (s.state.mode == MODE_QUIT) {
                 loop_start_game(&s.state, seed + static_cast<uint32_t>(step));
@@ -279,6 +254,4 @@ TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
     EXPECT_GT(clears[1], 0);
     EXPECT_GT(clears[2], 0);
     EXPECT_EQ(clears[0], 0);
-    std::printf("games over %d, clears of 1..4 rows: %d %d %d %d\n", games_over, clears[1], clears[2],
-                clears[3], clears[4]);
 }
