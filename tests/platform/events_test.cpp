@@ -88,7 +88,8 @@ TEST_F(EventQueue, PayloadOfEachMessage) {
         {WM_MOUSEMOVE, MK_LBUTTON, message_pack_point(479, 319), EVENT_MOUSE_MOVE, (479u << 16) | 1u, 319},
         // Left of and above the window: 16-bit two's complement (-5, -300).
         {WM_MOUSEMOVE, MK_LBUTTON, message_pack_point(-5, -300), EVENT_MOUSE_MOVE, 0xFFFB0001, 0xFED4},
-        {WM_LBUTTONDOWN, 0, static_cast<MessageLParam>(-1), EVENT_BUTTON_DOWN, 0xFFFF0000, 0xFFFF},  // high bits dropped
+        // Bits of lParam above the low 32 carry nothing.
+        {WM_LBUTTONDOWN, 0, static_cast<MessageLParam>(-1), EVENT_BUTTON_DOWN, 0xFFFF0000, 0xFFFF},
         {WM_SIZE, 0, message_pack_point(0xFFFF, 0x8000), EVENT_RESIZE, 65535, 32768},  // zero-extended
         {WM_SIZE, 0, message_pack_point(480, 320), EVENT_RESIZE, 480, 320},
         {WM_ACTIVATE, WA_INACTIVE, 0, EVENT_DEACTIVATE, 0, 0},
