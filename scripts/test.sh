@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets the machine up, builds Stakmir and runs every test: once in `build`, once more with
-# AddressSanitizer and UndefinedBehaviorSanitizer in `build-asan`. Exits non-zero on any failure.
+# AddressSanitizer and UndefinedBehaviorSanitizer in `build-asan`, and the Windows cross build
+# under Wine in `build-windows`. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +19,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTAKMIR_WERROR=ON \
       -DSTAKMIR_SANITIZE=ON -DSTAKMIR_BUILD_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
+
+echo "== build-windows (64-bit Windows cross build with mingw-w64, tests under Wine) =="
+bash scripts/test-windows.sh
