@@ -49,5 +49,7 @@ void window_screen_position(int32_t *left, int32_t *top);
 // Waits until the window system has input or `timeout_ms` have passed (-1: no limit); false
 // when the window system cannot be waited on directly.
 bool wait_for_window_system(int timeout_ms);
+// Ends the program with one line on stderr and status 1 when the display connection breaks.
+void watch_display_connection();
 // Sets the window icon from the embedded pictures.
 void set_window_icon(SDL_Window *window);

@@ -95,6 +95,7 @@ bool create_main_window() {
     main_window.left = screen.x + origin.left;
     main_window.top = screen.y + origin.top;
     set_window_icon(main_window.window);
+    watch_display_connection();
     main_window.context = SDL_GL_CreateContext(main_window.window);
     if (main_window.context == nullptr) {
         return fail("cannot create the OpenGL context");

@@ -5,6 +5,9 @@
 // window systems SDL's global state is the best there is.
 #include <poll.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <SDL_mouse.h>
 #include <SDL_syswm.h>
 
@@ -133,4 +136,27 @@ bool wait_for_window_system(int timeout_ms) {
 #endif
     (void)timeout_ms;
     return false;
+}
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+// Xlib calls this when the connection to the X server breaks (the server quit or was killed),
+// and would otherwise exit through the exit handlers, where releasing the window waits for
+// the dead server forever. Nothing can be shown or released any more, so end at once.
+int display_lost(Display *) {
+    std::fputs("stakmir: lost the connection to the display\n", stderr);
+    std::_Exit(1);
+}
+
+}  // namespace
+#endif
+
+void watch_display_connection() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    if (x11_info(&info)) {
+        XSetIOErrorHandler(display_lost);
+    }
+#endif
 }

@@ -417,6 +417,22 @@ def case_no_display(program, workdir):
             raise Failure(f"unclear message without a display: {result.stderr!r}")
 
 
+def case_display_lost(desktop, game):
+    """The X server going away mid-game: one line of explanation and status 1, not a hang."""
+    wait_for("a first frame", lambda: game.grab().brightness() > 10)
+    desktop._xlib.XCloseDisplay(desktop._connection)  # the test's own connection would die too
+    desktop._connection = None
+    desktop.processes[0].terminate()  # Xvfb
+    try:
+        status = game.process.wait(10)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end when its display went away")
+    with open(os.path.join(game.outdir, "program.log"), errors="replace") as log:
+        said = log.read()
+    if status != 1 or "lost the connection to the display" not in said:
+        raise Failure(f"status {status} and {said!r} when the display went away")
+
+
 def main():
     program, workdir, case = sys.argv[1], sys.argv[2], sys.argv[3]
     outdir = os.path.join(os.path.abspath(workdir), case)
@@ -435,7 +451,8 @@ def main():
             desktop = Desktop(outdir)
             game = Game(desktop, program, outdir, wait_active=case != "window")
             try:
-                {"window": case_window, "play": case_play, "pause": case_pause, "drag": case_drag}[case](desktop, game)
+                {"window": case_window, "play": case_play, "pause": case_pause, "drag": case_drag,
+                 "display_lost": case_display_lost}[case](desktop, game)
             except Failure:
                 if game.alive():
                     desktop.screenshot(os.path.join(outdir, "failure-screen.png"))
