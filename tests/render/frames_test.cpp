@@ -5,8 +5,8 @@
 // with STAKMIR_UPDATE_REFERENCES=1: each frame is then written to tests/render/reference/.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -19,25 +19,21 @@
 
 namespace {
 
-constexpr int W = 480;
-constexpr int H = 320;
-
+constexpr int W = 480, H = 320;
 using Picture = std::vector<uint8_t>;  // RGBA, bottom row first
+using Rgb = std::array<int, 3>;
 
 // One context and one texture set for every test of this file.
 class Frames : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // Backgrounds decoded on the CPU: the same pictures on every driver.
-        ASSERT_TRUE(test_gl_open(W, H, false));
+        ASSERT_TRUE(test_gl_open(W, H, false));  // backgrounds decoded on the CPU: the same on every driver
         textures_ = create_textures();
     }
     static void TearDownTestSuite() {
         release_textures(textures_);
-        textures_ = nullptr;
         test_gl_close();
     }
-
     static Picture draw(GameState state) {
         state.textures = textures_;
         render_frame(&state);
@@ -47,171 +43,139 @@ protected:
         }
         return p;
     }
-
-    static TextureSet *textures_;
+    static inline TextureSet *textures_ = nullptr;
 };
 
-TextureSet *Frames::textures_ = nullptr;
+// ---- Comparison with the reference pictures ----
+
+struct FrameCase {
+    std::string scene;
+    int level, score;
+    std::string name() const { return scene + "-band" + std::to_string(std::min(level / 2, 3)); }
+};
+void PrintTo(const FrameCase &c, std::ostream *out) { *out << c.scene << " at level " << c.level; }
+
+// Every scene at bands 0 and 3, bands 1 and 2 once.
+std::vector<FrameCase> frame_cases() {
+    std::vector<FrameCase> cases;
+    for (const int level : {0, 7}) {
+        for (const char *scene : {"intro-00", "intro-13", "intro-25", "intro-38", "intro-50", "wait-start",
+                                  "falling", "paused", "clearing-white", "clearing-colour", "slam", "landed", "settle",
+                                  "game-over"}) {
+            const bool before_play = std::string(scene).starts_with("intro") || std::string(scene) == "wait-start";
+            cases.push_back({scene, level, before_play ? 0 : level * 100 + 45});
+        }
+    }
+    cases.push_back({"falling", 2, 245});
+    cases.push_back({"landed", 5, 545});
+    return cases;
+}
+
+class ReferenceFrames : public Frames, public ::testing::WithParamInterface<FrameCase> {};
+
+// A frame matches within 2 levels per channel everywhere, more on at most 0.1% of the pixels
+// (software rasterisers may round a few edge pixels differently); a failure writes the frame
+// and a picture of the differences to the build folder.
+TEST_P(ReferenceFrames, MatchesTheReferencePicture) {
+    const FrameCase &c = GetParam();
+    const std::string dir = STAKMIR_RENDER_TEST_DIR;
+    GameState state = scene_default();
+    std::string error;
+    ASSERT_TRUE(scene_load(&state, dir + "/scenes/" + c.scene + ".scene", &error)) << error;
+    state.level = c.level;
+    state.score = c.score;
+    const Picture got = draw(state);
+    const std::string reference = dir + "/reference/" + c.name() + ".png";
+    if (const char *update = std::getenv("STAKMIR_UPDATE_REFERENCES"); update && std::string(update) == "1") {
+        ASSERT_TRUE(write_png_rgba(reference, W, H, got.data()));
+        return;
+    }
+    int width = 0, height = 0;
+    Picture want;
+    ASSERT_TRUE(read_png_rgba(reference, &width, &height, &want)) << "create it with STAKMIR_UPDATE_REFERENCES=1";
+    ASSERT_EQ(width, W);
+    ASSERT_EQ(height, H);
+    Picture diff(got.size(), 255);
+    int off = 0;
+    for (size_t i = 0; i < got.size(); i += 4) {
+        bool far = false;
+        for (size_t k = 0; k < 3; ++k) {
+            const int d = std::abs(int(got[i + k]) - int(want[i + k]));
+            diff[i + k] = static_cast<uint8_t>(d == 0 ? 0 : std::min(255, 64 + 4 * d));
+            far = far || d > 2;
+        }
+        off += far;
+    }
+    if (off > W * H / 1000) {
+        const std::filesystem::path out = std::filesystem::path(STAKMIR_RENDER_OUTPUT_DIR) / "frame-failures";
+        std::filesystem::create_directories(out);
+        const std::string frame = (out / (c.name() + ".png")).string();
+        const std::string difference = (out / (c.name() + "-diff.png")).string();
+        write_png_rgba(frame, W, H, got.data());
+        write_png_rgba(difference, W, H, diff.data());
+        ADD_FAILURE() << c.name() << " differs from " << reference << " in " << off << " pixels; wrote " << frame
+                      << " and " << difference
+                      << " (after a deliberate change of the art, rerun with STAKMIR_UPDATE_REFERENCES=1)";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, ReferenceFrames, ::testing::ValuesIn(frame_cases()), [](const auto &param_info) {
+    std::string name = param_info.param.name();
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+});
+
+// ---- Pixels checked by value ----
 
 // Red, green and blue of one pixel, x to the right and y up from the bottom left.
-std::array<int, 3> rgb(const Picture &p, int x, int y) {
+Rgb rgb(const Picture &p, int x, int y) {
     const size_t i = (static_cast<size_t>(y) * W + static_cast<size_t>(x)) * 4;
     return {p[i], p[i + 1], p[i + 2]};
 }
 
-// A colour as the framebuffer stores it: each component times 255, rounded.
-std::array<int, 3> bytes(float r, float g, float b) {
-    auto to = [](float v) { return static_cast<int>(std::lround(std::fmin(v, 1.0f) * 255.0f)); };
-    return {to(r), to(g), to(b)};
+// A colour clamped to 1, tinted by a texel's luminance, as the framebuffer stores it (times 255, rounded).
+Rgb bytes(const float *c, float luminance = 1.0f) {
+    auto to = [&](float v) { return static_cast<int>(std::lround(luminance * std::fmin(v, 1.0f) * 255.0f)); };
+    return {to(c[0]), to(c[1]), to(c[2])};
 }
 
-void expect_near(const std::array<int, 3> &got, const std::array<int, 3> &want, int tolerance, const char *what) {
+void expect_near(const Rgb &got, const Rgb &want, int tolerance, const std::string &what) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_NEAR(got[i], want[i], tolerance) << what << ", channel " << i;
     }
 }
 
-// An opaque texel of a decoded picture of `channels` bytes per texel whose alpha is the last
-// byte; the search starts near the middle so that the texel is well inside the picture.
-bool find_opaque_texel(const std::vector<uint8_t> &image, int width, int height, int channels, int *tx, int *ty) {
+// An opaque texel (alpha the last of `channels` bytes) well inside a decoded picture, found
+// from the middle: its position and its first byte as a fraction of 255.
+float opaque_texel(const EncodedImage &image, int width, int height, int channels, int *tx, int *ty) {
+    std::vector<uint8_t> texels(static_cast<size_t>(width * height * channels) + 1);
+    decode_text6(&image, texels.data());
     for (int d = 0; d < width; ++d) {
         for (int y = height / 2; y < height; ++y) {
-            const int x = (width / 2 + d) % width;
-            if (image[(static_cast<size_t>(y) * width + x) * channels + channels - 1] == 255) {
-                *tx = x;
-                *ty = y;
-                return true;
+            const size_t at = (static_cast<size_t>(y) * width + (width / 2 + d) % width) * channels;
+            if (texels[at + channels - 1] == 255) {
+                *tx = (width / 2 + d) % width, *ty = y;
+                return static_cast<float>(texels[at]) / 255.0f;
             }
         }
     }
-    return false;
+    ADD_FAILURE() << "no opaque texel";
+    return 0.0f;
 }
 
-std::vector<uint8_t> decoded(const EncodedImage &image, size_t size) {
-    std::vector<uint8_t> out(size + 1);
-    decode_text6(&image, out.data());
-    return out;
-}
-
-// ---- Comparison with the reference pictures ----
-
-struct FrameCase {
-    const char *scene;
-    int level;
-    int score;
-};
-
-// Names the case in test output instead of printing its bytes.
-void PrintTo(const FrameCase &c, std::ostream *out) {
-    *out << c.scene << " at level " << c.level << ", score " << c.score;
-}
-
-std::string case_name(const FrameCase &c) {
-    std::string name = std::string(c.scene) + "-band" + std::to_string(c.level / 2 > 3 ? 3 : c.level / 2);
-    return name;
-}
-
-class ReferenceFrames : public Frames, public ::testing::WithParamInterface<FrameCase> {};
-
-// Writes the frame and a picture of its differences to the build folder; returns their paths.
-std::string write_failure(const std::string &name, const Picture &got, const Picture &want) {
-    const std::filesystem::path dir = std::filesystem::path(STAKMIR_RENDER_OUTPUT_DIR) / "frame-failures";
-    std::filesystem::create_directories(dir);
-    Picture diff(got.size(), 255);
-    for (size_t i = 0; i + 3 < got.size(); i += 4) {
-        for (size_t k = 0; k < 3; ++k) {
-            const int d = std::abs(int(got[i + k]) - int(want[i + k]));
-            diff[i + k] = static_cast<uint8_t>(d == 0 ? 0 : std::min(255, 64 + 4 * d));
-        }
-    }
-    const std::string frame = (dir / (name + ".png")).string();
-    const std::string difference = (dir / (name + "-diff.png")).string();
-    write_png_rgba(frame, W, H, got.data());
-    write_png_rgba(difference, W, H, diff.data());
-    return frame + " and " + difference;
-}
-
-TEST_P(ReferenceFrames, MatchesTheReferencePicture) {
-    const FrameCase &c = GetParam();
-    GameState state = scene_default();
-    std::string error;
-    ASSERT_TRUE(scene_load(&state, std::string(STAKMIR_RENDER_TEST_DIR) + "/scenes/" + c.scene + ".scene", &error))
-        << error;
-    state.level = c.level;
-    state.score = c.score;
-    const Picture got = draw(state);
-    const std::string name = case_name(c);
-    const std::string reference = std::string(STAKMIR_RENDER_TEST_DIR) + "/reference/" + name + ".png";
-
-    const char *update = std::getenv("STAKMIR_UPDATE_REFERENCES");
-    if (update != nullptr && std::string(update) == "1") {
-        std::filesystem::create_directories(std::filesystem::path(reference).parent_path());
-        ASSERT_TRUE(write_png_rgba(reference, W, H, got.data()));
-        std::printf("wrote %s\n", reference.c_str());
-        return;
-    }
-    int width = 0, height = 0;
-    Picture want;
-    ASSERT_TRUE(read_png_rgba(reference, &width, &height, &want))
-        << "no reference picture; run with STAKMIR_UPDATE_REFERENCES=1 to create it";
-    ASSERT_EQ(width, W);
-    ASSERT_EQ(height, H);
-    // Software rasterisers may round a few edge pixels differently: allow 2 levels per channel
-    // everywhere, and larger differences on at most 0.1% of the pixels.
-    int off = 0;
-    for (size_t i = 0; i < got.size(); i += 4) {
-        for (size_t k = 0; k < 3; ++k) {
-            if (std::abs(int(got[i + k]) - int(want[i + k])) > 2) {
-                ++off;
-                break;
-            }
-        }
-    }
-    EXPECT_LE(off, W * H / 1000) << name << " differs from " << reference << " in " << off
-                                 << " pixels; wrote " << write_failure(name, got, want)
-                                 << " (after a deliberate change of the art, rerun with STAKMIR_UPDATE_REFERENCES=1)";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Scenes, ReferenceFrames,
-    ::testing::Values(FrameCase{"intro-00", 0, 0}, FrameCase{"intro-13", 0, 0}, FrameCase{"intro-25", 0, 0},
-                      FrameCase{"intro-38", 0, 0}, FrameCase{"intro-50", 0, 0}, FrameCase{"wait-start", 0, 0},
-                      FrameCase{"falling", 0, 45}, FrameCase{"paused", 0, 45}, FrameCase{"clearing-white", 0, 45},
-                      FrameCase{"clearing-colour", 0, 45}, FrameCase{"slam", 0, 45}, FrameCase{"landed", 0, 45},
-                      FrameCase{"settle", 0, 45}, FrameCase{"game-over", 0, 45},
-                      FrameCase{"intro-00", 7, 0}, FrameCase{"intro-13", 7, 0}, FrameCase{"intro-25", 7, 0},
-                      FrameCase{"intro-38", 7, 0}, FrameCase{"intro-50", 7, 0}, FrameCase{"wait-start", 7, 0},
-                      FrameCase{"falling", 7, 745}, FrameCase{"paused", 7, 745},
-                      FrameCase{"clearing-white", 7, 745}, FrameCase{"clearing-colour", 7, 745},
-                      FrameCase{"slam", 7, 745}, FrameCase{"landed", 7, 745}, FrameCase{"settle", 7, 745},
-                      FrameCase{"game-over", 7, 745}, FrameCase{"falling", 2, 245}, FrameCase{"landed", 5, 545}),
-    [](const ::testing::TestParamInfo<FrameCase> &param_info) {
-        std::string name = case_name(param_info.param);
-        for (char &ch : name) {
-            ch = ch == '-' ? '_' : ch;
-        }
-        return name;
-    });
-
-// ---- Pixels checked by value ----
-
+// The backdrop's bottom edge takes the level's colour (period 8).
 TEST_F(Frames, WellBackdropBottomTakesTheLevelsColour) {
     for (const int level : {0, 1, 2, 7, 8}) {
         GameState s = scene_default();
         s.level = level;
-        const Picture p = draw(s);
-        const float *c = WELL_COLOURS[(level + 7) % 8];
-        expect_near(rgb(p, 301, 10), bytes(c[0], c[1], c[2]), 2, "backdrop bottom");
+        expect_near(rgb(draw(s), 301, 10), bytes(WELL_COLOURS[(level + 7) % 8]), 2, "level " + std::to_string(level));
     }
 }
 
+// A locked cell is its tile tinted by its kind; a cleared row flashes white while ticks bit 2 is clear.
 TEST_F(Frames, LockedCellsAndTheFlashTintTheTile) {
-    // Tile 4 (single, never turned) has its texel row 0 at the bottom of the cell.
-    const std::vector<uint8_t> tile = decoded(IMAGE_TILES[4], 450);
     int tx = 0, ty = 0;
-    ASSERT_TRUE(find_opaque_texel(tile, 15, 15, 2, &tx, &ty));
-    const float luminance = static_cast<float>(tile[(static_cast<size_t>(ty) * 15 + tx) * 2]) / 255.0f;
-
+    const float luminance = opaque_texel(IMAGE_TILES[4], 15, 15, 2, &tx, &ty);  // single, never turned
     GameState s = scene_default();
     s.mode = MODE_CLEARING;
     for (int c = 0; c < BOARD_COLUMNS; ++c) {
@@ -219,19 +183,17 @@ TEST_F(Frames, LockedCellsAndTheFlashTintTheTile) {
         s.board[17][c] = c == 4 ? 0 : 0x5F;
     }
     s.cleared_rows[0] = 19;
+    const float white[3] = {1, 1, 1};
     for (const uint32_t ticks : {0u, 4u}) {
         s.ticks = ticks;
         const Picture p = draw(s);
-        const float *kind5 = WELL_COLOURS[5];
-        expect_near(rgb(p, 300 + 15 * 2 + tx, 40 + ty),
-                    bytes(luminance * kind5[0], luminance * kind5[1], luminance * kind5[2]), 2, "locked cell");
-        const std::array<float, 3> white = {1, 1, 1};
-        const float *c = ticks == 0 ? white.data() : WELL_COLOURS[1];
-        expect_near(rgb(p, 300 + 15 * 7 + tx, 10 + ty), bytes(luminance * c[0], luminance * c[1], luminance * c[2]),
-                    2, ticks == 0 ? "flashing cell" : "cell between flashes");
+        expect_near(rgb(p, 330 + tx, 40 + ty), bytes(WELL_COLOURS[5], luminance), 2, "locked cell");
+        expect_near(rgb(p, 405 + tx, 10 + ty), bytes(ticks == 0 ? white : WELL_COLOURS[1], luminance), 2,
+                    ticks == 0 ? "flashing cell" : "cell between flashes");
     }
 }
 
+// The pause veil moves every pixel a quarter of the way to white.
 TEST_F(Frames, PauseVeilLightensByAQuarterTowardsWhite) {
     GameState s = scene_default();
     const Picture playing = draw(s);
@@ -239,40 +201,33 @@ TEST_F(Frames, PauseVeilLightensByAQuarterTowardsWhite) {
     const Picture paused = draw(s);
     // Background right of the well, the top of the well backdrop, the title and the sky.
     for (const auto &[x, y] : {std::pair{470, 300}, std::pair{440, 300}, std::pair{60, 262}, std::pair{5, 315}}) {
-        const std::array<int, 3> before = rgb(playing, x, y);
-        std::array<int, 3> want{};
-        for (int i = 0; i < 3; ++i) {
-            want[i] = static_cast<int>(std::lround(before[i] * 0.75 + 255 * 0.25));
+        Rgb want = rgb(playing, x, y);
+        for (int &v : want) {
+            v = static_cast<int>(std::lround(v * 0.75 + 255 * 0.25));
         }
         expect_near(rgb(paused, x, y), want, 2, "veiled pixel");
     }
 }
 
+// The caption is black until the last level band, then white.
 TEST_F(Frames, CaptionIsBlackUntilTheLastLevelBand) {
-    const std::vector<uint8_t> caption = decoded(IMAGE_CAPTION, 154 * 19);
     int tx = 0, ty = 0;
-    ASSERT_TRUE(find_opaque_texel(caption, 154, 19, 1, &tx, &ty));
+    opaque_texel(IMAGE_CAPTION, 154, 19, 1, &tx, &ty);
     for (const int level : {0, 3, 5, 6, 11}) {
         GameState s = scene_default();
         s.level = level;
-        const Picture p = draw(s);
         const int v = level >= 6 ? 255 : 0;
-        expect_near(rgb(p, 35 + tx, 220 + ty), {v, v, v}, 1, "caption");
+        expect_near(rgb(draw(s), 35 + tx, 220 + ty), {v, v, v}, 1, "caption at level " + std::to_string(level));
     }
 }
 
-TEST_F(Frames, FallingPieceIsBrighterThanTheSameKindLocked) {
-    const std::vector<uint8_t> tile = decoded(IMAGE_TILES[1], 450);  // corner, code 3 unturned
+// The piece colour is clamped before the texture modulates it: blue 278/255 counts as 1.
+TEST_F(Frames, FallingPieceColourIsClampedThenTinted) {
     int tx = 0, ty = 0;
-    ASSERT_TRUE(find_opaque_texel(tile, 15, 15, 2, &tx, &ty));
-    const float luminance = static_cast<float>(tile[(static_cast<size_t>(ty) * 15 + tx) * 2]) / 255.0f;
+    const float luminance = opaque_texel(IMAGE_TILES[1], 15, 15, 2, &tx, &ty);  // corner, code 3 unturned
     GameState s = scene_default();
     s.current = PieceState{3, 0, 3, 5.0f};  // the square: code 3 at box row 2, column 1 = well (7, 4)
-    const Picture p = draw(s);
-    // The colour is clamped before the texture modulates it: blue 278/255 counts as 1.
-    const float *c = PIECE_COLOURS[3];
-    expect_near(rgb(p, 300 + 15 * 4 + tx, 295 - 15 * 7 + ty),
-                bytes(luminance * c[0], luminance * c[1], luminance * std::fmin(c[2], 1.0f)), 2, "falling square");
+    expect_near(rgb(draw(s), 360 + tx, 190 + ty), bytes(PIECE_COLOURS[3], luminance), 2, "falling square");
 }
 
 }  // namespace

@@ -1,22 +1,19 @@
-// A recording stand-in for the OpenGL 1.1 entry points the renderer calls. Linked into the
-// geometry tests instead of libGL: every call is logged with its arguments, and a small model
-// of the fixed-function state turns the log into primitives with their vertices.
+// A recording stand-in for the OpenGL 1.1 entry points the renderer calls, linked into the
+// geometry tests instead of libGL: every call is logged, and a small model of the
+// fixed-function state turns the log into primitives with their vertices.
 #pragma once
 
 #include <GL/gl.h>
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <vector>
 
-// One OpenGL call as made: its name and its arguments, each held exactly as a double.
 struct GlCall {
     std::string name;
-    std::vector<double> args;
+    std::vector<double> args;  // each held exactly as a double
 };
 
-// One vertex as the pipeline receives it, with the current attributes at that moment.
 struct GlVertex {
     double x, y;                 // as given
     double eye_x, eye_y;         // after the modelview matrix
@@ -29,33 +26,22 @@ struct GlVertex {
 struct GlPrimitive {
     GLenum mode;
     std::vector<GlVertex> vertices;
-    bool texturing;      // GL_TEXTURE_2D enabled
-    bool scissor;        // GL_SCISSOR_TEST enabled
-    GLuint texture;      // bound 2-D texture
-    int matrix_depth;    // modelview pushes outstanding
+    bool texturing, scissor;  // GL_TEXTURE_2D, GL_SCISSOR_TEST enabled
+    GLuint texture;           // bound 2-D texture
+    int matrix_depth;         // modelview pushes outstanding
 };
 
-// The state as the recorder sees it after the calls so far.
 struct GlModelState {
-    bool texturing = false;
-    bool scissor = false;
-    bool blend = false;
-    bool in_batch = false;
+    bool texturing = false, scissor = false, in_batch = false;
     GLuint texture = 0;
     int matrix_depth = 0;
     std::array<float, 4> colour = {1.0f, 1.0f, 1.0f, 1.0f};
-    std::array<double, 16> modelview{};  // column-major, as OpenGL keeps it
+    std::array<double, 16> modelview = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // column-major
 };
 
-// Forgets every call and resets the model to a fresh context's state.
-void gl_recorder_reset();
-// Every call since the last reset, in order.
+void gl_recorder_reset();  // forgets every call, fresh context state
 const std::vector<GlCall> &gl_recorded_calls();
-// Every batch since the last reset, in order.
 const std::vector<GlPrimitive> &gl_recorded_primitives();
-// The modelled state now.
 const GlModelState &gl_recorded_state();
 // Misuses seen since the last reset (a state change inside a batch, an unbalanced stack, ...).
 const std::vector<std::string> &gl_recorded_errors();
-// Names of the calls since the last reset, in order.
-std::vector<std::string> gl_recorded_names();

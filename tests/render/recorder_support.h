@@ -1,40 +1,35 @@
-// Shared helpers of the geometry tests: a game record, a texture set with recognisable
-// names, and short ways to look at what the recorder saw.
+// Shared helpers of the geometry tests: a game record, textures with recognisable names, and
+// short ways to look at what the recorder saw.
 #pragma once
 
-#include <cstring>
 #include <vector>
 
 #include "gl_recorder.h"
 #include "render/render.h"
 
-// Texture names that tell the nine textures apart in the log: index i is name 100 + i.
+// Texture index i is named 100 + i, so the log tells the textures apart.
+inline GLuint tex_name(int index) { return static_cast<GLuint>(100 + index); }
 inline TextureSet fake_textures() {
     TextureSet set{};
     for (int i = 0; i < TEX_COUNT; ++i) {
-        set.names[i] = static_cast<uint32_t>(100 + i);
+        set.names[i] = tex_name(i);
     }
     return set;
 }
+inline const TextureSet TEXTURES = fake_textures();
 
-inline GLuint tex_name(int index) { return static_cast<GLuint>(100 + index); }
-
-// A record in the given mode with an empty board, a kind 0 piece at the top of the well
-// and pieces of kind 2 and 3 queued.
-inline GameState make_state(const TextureSet *textures, GameMode mode, uint32_t ticks = 0, int level = 0) {
+// A record with an empty board, a kind 0 piece at the top of the well, kinds 2 and 3 queued.
+inline GameState make_state(GameMode mode, uint32_t ticks = 0) {
     GameState s{};
     s.current = PieceState{0, 0, 3, 5.0f};
     s.queue[0] = PieceState{2, 0, 3, -1.0f};
     s.queue[1] = PieceState{3, 0, 3, -3.0f};
     s.ticks = ticks;
-    s.mode = mode;
-    s.saved_mode = mode;
-    s.level = level;
-    s.score = level * 100;
+    s.mode = s.saved_mode = mode;
     for (int32_t &r : s.cleared_rows) {
         r = -1;
     }
-    s.textures = textures;
+    s.textures = &TEXTURES;
     return s;
 }
 
@@ -54,6 +49,27 @@ inline std::vector<GlVertex> all_vertices(const std::vector<GlPrimitive> &prims)
     std::vector<GlVertex> out;
     for (const GlPrimitive &p : prims) {
         out.insert(out.end(), p.vertices.begin(), p.vertices.end());
+    }
+    return out;
+}
+
+// The vertices an emit_* routine adds inside one batch of quads opened for it.
+template <typename F> std::vector<GlVertex> emitted(F emit) {
+    gl_recorder_reset();
+    glBegin(GL_QUADS);
+    emit();
+    glEnd();
+    return all_vertices(gl_recorded_primitives());
+}
+
+using Rgba = std::array<float, 4>;
+
+// The positions of vertices [from, from + n) as given.
+using Points = std::vector<std::array<double, 2>>;
+inline Points xys(const std::vector<GlVertex> &v, size_t from = 0, size_t n = 4) {
+    Points out;
+    for (size_t i = from; i < from + n && i < v.size(); ++i) {
+        out.push_back({v[i].x, v[i].y});
     }
     return out;
 }
