@@ -26,15 +26,6 @@ float ticks_over(uint32_t ticks, double divisor) {
     return static_cast<float>(static_cast<double>(ticks) / divisor);
 }
 
-// Smallest power of two not below n (1 for n up to 1).
-int64_t pow2_at_least(int n) {
-    int64_t p = 1;
-    while (p < n) {
-        p *= 2;
-    }
-    return p;
-}
-
 // The well's cells in one batch under the tile atlas, clipped to the well.
 void draw_well_cells(const GameState *state) {
     const GameMode mode = state->mode;
@@ -98,8 +89,8 @@ void render_frame(const GameState *state) {
 }
 
 void draw_textured_rect(int x, int y, int width, int height, float scale) {
-    const float u = static_cast<float>(width) / static_cast<float>(pow2_at_least(width));
-    const float v = static_cast<float>(height) / static_cast<float>(pow2_at_least(height));
+    const float u = static_cast<float>(width) / static_cast<float>(next_pow2(width));
+    const float v = static_cast<float>(height) / static_cast<float>(next_pow2(height));
     const float x0 = static_cast<float>(x);
     const float y0 = static_cast<float>(y);
     const auto x1 = static_cast<float>(x + static_cast<double>(width) * scale);
