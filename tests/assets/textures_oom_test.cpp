@@ -1,5 +1,5 @@
-// create_textures when memory runs out: a clear message, a null result, no texture left behind.
-// This executable replaces the global allocation functions so that one chosen size fails.
+// create_textures when memory runs out: one line on stderr, a null result, no texture left
+// behind. This executable replaces the global allocation functions so that one size fails.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -13,8 +13,7 @@
 
 namespace {
 
-// The allocation size that fails next (once); 0 when none should.
-size_t fail_size = 0;
+size_t fail_size = 0;  // the allocation size that fails next (once); 0 when none should
 
 bool should_fail(size_t size) {
     if (fail_size == 0 || size != fail_size) return false;
@@ -23,8 +22,7 @@ bool should_fail(size_t size) {
 }
 
 void *allocate(size_t size) {
-    if (should_fail(size)) throw std::bad_alloc();
-    void *p = std::malloc(size == 0 ? 1 : size);
+    void *p = should_fail(size) ? nullptr : std::malloc(size == 0 ? 1 : size);
     if (p == nullptr) throw std::bad_alloc();
     return p;
 }
@@ -34,8 +32,7 @@ void *allocate(size_t size) {
 void *operator new(size_t size) { return allocate(size); }
 void *operator new[](size_t size) { return allocate(size); }
 void *operator new(size_t size, const std::nothrow_t &) noexcept {
-    if (should_fail(size)) return nullptr;
-    return std::malloc(size == 0 ? 1 : size);
+    return should_fail(size) ? nullptr : std::malloc(size == 0 ? 1 : size);
 }
 void operator delete(void *p) noexcept { std::free(p); }
 void operator delete[](void *p) noexcept { std::free(p); }
@@ -52,43 +49,39 @@ bool any_texture_in_use() {
     return false;
 }
 
-struct Case {
-    const char *what;
-    bool s3tc;
-    size_t size;
-};
-
-class TexturesOutOfMemory : public ::testing::TestWithParam<Case> {};
-
-TEST_P(TexturesOutOfMemory, ReportsAndReturnsNullWithoutLeftovers) {
-    const Case c = GetParam();
-    ASSERT_TRUE(test_gl_open(480, 320, c.s3tc));
-    testing::internal::CaptureStderr();
-    fail_size = c.size;
-    TextureSet *set = create_textures();
-    const bool failed_as_planned = fail_size == 0;
-    fail_size = 0;
-    const std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(failed_as_planned) << c.what << ": no allocation of " << c.size << " bytes";
-    EXPECT_EQ(set, nullptr);
-    EXPECT_NE(message.find("out of memory"), std::string::npos) << message;
-    EXPECT_EQ(message.find('\n'), message.size() - 1) << "one line: " << message;
-    EXPECT_FALSE(any_texture_in_use());
-    if (set != nullptr) release_textures(set);
-    test_gl_close();
+TEST(TexturesOutOfMemory, EachBufferReportsAndReturnsNullWithoutLeftovers) {
+    const struct {
+        const char *what;
+        bool s3tc;
+        size_t size;
+    } cases[] = {{"texture set", true, sizeof(TextureSet)},
+                 {"background pixels", false, 480 * 320 * 3},
+                 {"block scratch of the processor decoder", false, 76801},
+                 {"background blocks", true, 76801},
+                 {"title", true, 107 * 27 * 4 + 1},
+                 {"caption", false, 154 * 19 + 1},
+                 {"tiles", true, 15 * 15 * 2 + 1},
+                 {"font atlas", true, 128 * 128 + 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(test_gl_open(480, 320, c.s3tc));
+        testing::internal::CaptureStderr();
+        fail_size = c.size;
+        TextureSet *set = create_textures();
+        const bool failed_as_planned = fail_size == 0;
+        fail_size = 0;
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(failed_as_planned) << "no allocation of " << c.size << " bytes";
+        EXPECT_EQ(set, nullptr);
+        EXPECT_NE(message.find("out of memory"), std::string::npos) << message;
+        EXPECT_EQ(message.find('\n'), message.size() - 1) << "one line: " << message;
+        EXPECT_FALSE(any_texture_in_use());
+        if (set != nullptr) release_textures(set);
+        test_gl_close();
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachBuffer, TexturesOutOfMemory,
-    ::testing::Values(Case{"texture set", true, sizeof(TextureSet)},
-                      Case{"background pixels", false, 480 * 320 * 3},
-                      Case{"block scratch of the processor decoder", false, 76801},
-                      Case{"background blocks", true, 76801},
-                      Case{"title", true, 107 * 27 * 4 + 1},
-                      Case{"caption", false, 154 * 19 + 1},
-                      Case{"tiles", true, 15 * 15 * 2 + 1},
-                      Case{"font atlas", true, 128 * 128 + 1}));
-
+// Guards the leftover check itself: a successful call is seen, and its release undoes it.
 TEST(TexturesOutOfMemory, WorksAgainOnceMemoryIsBack) {
     ASSERT_TRUE(test_gl_open());
     TextureSet *set = create_textures();
