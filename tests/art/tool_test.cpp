@@ -1,13 +1,48 @@
-// The six-bit encoder against the game's own decoder, and the C++ source it writes.
+// The art tool: generating the pictures again reproduces every committed data file byte for
+// byte, an unwritable data folder fails cleanly, and the six-bit encoder agrees with the
+// game's decoder and writes lists C++ reads back unchanged.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "assets/assets.h"
 #include "common/encode.h"
+#include "generate.h"
+#include "pictures.h"
 
 namespace {
+
+std::string read_file(const std::filesystem::path &path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TEST(Regenerate, ReproducesTheCommittedDataByteForByte) {
+    const std::filesystem::path out = STAKMIR_ART_OUTPUT_DIR, data = STAKMIR_DATA_DIR;
+    std::filesystem::remove_all(out);
+    std::filesystem::create_directories(out);
+    ASSERT_TRUE(art::generate_all({out.string(), ""}));
+    std::vector<std::string> names(std::begin(art::GENERATED_SOURCES), std::end(art::GENERATED_SOURCES));
+    for (int size : art::ICON_PNG_SIZES) names.push_back("icons/stakmir-" + std::to_string(size) + ".png");
+    for (const std::string &name : names) {
+        const std::string committed = read_file(data / name);
+        ASSERT_FALSE(committed.empty()) << name;
+        EXPECT_TRUE(read_file(out / name) == committed) << name << " differs from its sources";
+    }
+    std::filesystem::remove_all(out);
+}
+
+TEST(Regenerate, FailsCleanlyWhenTheDataFolderCannotBeWritten) {
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(art::generate_all({"/nonexistent/stakmir-data", ""}));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
+}
 
 std::vector<uint8_t> sample_bytes(size_t n) {
     std::vector<uint8_t> bytes(n);
@@ -33,6 +68,7 @@ std::vector<std::string> literals(const std::string &source) {
     return strings;
 }
 
+// Every length, with its partial last group, round-trips through the game's decoder.
 TEST(Encode, EveryLengthRoundTripsThroughTheGameDecoder) {
     for (size_t n = 0; n < 40; ++n) {
         const std::vector<uint8_t> bytes = sample_bytes(n);
@@ -46,6 +82,8 @@ TEST(Encode, EveryLengthRoundTripsThroughTheGameDecoder) {
     }
 }
 
+// Lists split into strings of 128, end with an empty one, and escape backslashes and
+// question marks so that no trigraph can form.
 TEST(Encode, SourceListSplitsEscapesAndTerminates) {
     // The first six bytes encode to two question marks between two "o" and four backslashes,
     // the characters a C++ literal must escape.
