@@ -1,25 +1,13 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in a private prefix, and returns the program's exit status.
-#   wine-run.sh PREFIX PROGRAM [ARGUMENTS...]   run PROGRAM (making the prefix first if needed)
-#   wine-run.sh PREFIX --init                   only make the prefix
-# The prefix is made once, under a lock so that parallel tests share it: no Mono or Gecko
-# installers, focus handled without a window manager, and a crash prints instead of opening a
-# dialog that nobody would close.
+# wine-run.sh PREFIX PROGRAM [ARGUMENTS...] | wine-run.sh PREFIX --init
+# Runs PROGRAM under Wine in PREFIX and returns its exit status. The prefix is made once, under a
+# lock: no Mono or Gecko installers, focus without a window manager, crashes print (no dialog).
 set -euo pipefail
 
-if [ $# -lt 2 ]; then
-    echo "usage: wine-run.sh PREFIX PROGRAM [ARGUMENTS...] | wine-run.sh PREFIX --init" >&2
-    exit 2
-fi
+[ $# -ge 2 ] || { echo "usage: wine-run.sh PREFIX PROGRAM [ARGUMENTS...] | wine-run.sh PREFIX --init" >&2; exit 2; }
 prefix=$1
 shift
-
-wine=$(command -v wine || command -v wine64 || true)
-if [ -z "$wine" ]; then
-    echo "wine-run.sh: Wine is not installed (Debian packages wine and wine64)" >&2
-    exit 1
-fi
-
+wine=$(command -v wine || command -v wine64) || { echo "wine-run.sh: Wine is not installed" >&2; exit 1; }
 mkdir -p "$prefix"
 export WINEPREFIX
 WINEPREFIX=$(cd "$prefix" && pwd)
@@ -41,8 +29,7 @@ REGEDIT4
 EOF
     "$wine" wineboot --init >/dev/null 2>&1 || true
     "$wine" regedit /S "$reg" >/dev/null 2>&1
-    # Wait until the registry is written, so that later runs see the settings.
-    wineserver -w
+    wineserver -w  # the registry written, so that later runs see the settings
     if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
         echo "wine-run.sh: could not set up the Wine prefix $WINEPREFIX" >&2
         return 1
