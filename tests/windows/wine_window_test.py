@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""stakmir.exe under Wine on a private X desktop (Xvfb with openbox), driven by real key events and
-checked by screenshots and its exit status; reuses the desktop and picture readers of the Linux tests.
-
+"""stakmir.exe under Wine on a private X desktop, driven by real key events and checked by screenshots
+and its exit status, with the desktop and picture readers of the Linux window tests.
     wine_window_test.py WINE_RUN PREFIX PROGRAM WORKDIR CASE
-
-Each case runs in its own copy of PREFIX, so that its Wine server talks to its own X display.
-Screenshots are kept in WORKDIR/CASE/."""
+Each case runs in its own copy of PREFIX (its own Wine server); screenshots go to WORKDIR/CASE/."""
 import ctypes
 import os
 import shutil
@@ -16,13 +13,13 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "platform"))
 import window_test as shown  # noqa: E402
-from desktop import SCREEN_HEIGHT, SCREEN_WIDTH, Desktop, Failure, save_png, wait_for  # noqa: E402
+from desktop import SCREEN_HEIGHT, SCREEN_WIDTH, Desktop, Failure, wait_for  # noqa: E402
 
 BORDER = 1  # the thin border Wine draws around the client area of the popup window
 
 
 class WineGame(shown.Game):
-    """One run of stakmir.exe under Wine; origin() is the outer corner, the picture is inside the border."""
+    """One run of stakmir.exe under Wine; its origin is the client area's corner, inside the border."""
 
     def __init__(self, desktop, command, outdir):
         self.desktop, self.outdir, self.shots = desktop, outdir, 0
@@ -36,13 +33,9 @@ class WineGame(shown.Game):
     def focus(self):
         self.desktop.run("xdotool", "windowfocus", "--sync", str(self.window), check=True)
 
-    def grab(self, name=None):
-        left, top = self.origin()
-        image = self.desktop.screenshot().crop(left + BORDER, top + BORDER, shown.WIDTH, shown.HEIGHT)
-        if name:
-            self.shots += 1
-            save_png(image, os.path.join(self.outdir, f"{self.shots:02d}-{name}.png"))
-        return image
+    def origin(self):
+        left, top = self.desktop.geometry(self.window)[:2]
+        return left + BORDER, top + BORDER
 
     def expect_exit(self, what):
         try:
