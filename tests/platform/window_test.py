@@ -433,6 +433,18 @@ def case_display_lost(desktop, game):
         raise Failure(f"status {status} and {said!r} when the display went away")
 
 
+def play_case(case, desktop, game, outdir):
+    """Runs one case on a started game; on failure keeps a picture of the whole screen."""
+    try:
+        case(desktop, game)
+    except Failure:
+        if game.alive():
+            desktop.screenshot(os.path.join(outdir, "failure-screen.png"))
+        raise
+    finally:
+        game.stop()
+
+
 def main():
     program, workdir, case = sys.argv[1], sys.argv[2], sys.argv[3]
     outdir = os.path.join(os.path.abspath(workdir), case)
@@ -450,15 +462,8 @@ def main():
         else:
             desktop = Desktop(outdir)
             game = Game(desktop, program, outdir, wait_active=case != "window")
-            try:
-                {"window": case_window, "play": case_play, "pause": case_pause, "drag": case_drag,
-                 "display_lost": case_display_lost}[case](desktop, game)
-            except Failure:
-                if game.alive():
-                    desktop.screenshot(os.path.join(outdir, "failure-screen.png"))
-                raise
-            finally:
-                game.stop()
+            play_case({"window": case_window, "play": case_play, "pause": case_pause, "drag": case_drag,
+                       "display_lost": case_display_lost}[case], desktop, game, outdir)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

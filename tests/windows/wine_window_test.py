@@ -265,15 +265,8 @@ def main():
         else:
             desktop = Desktop(outdir)
             game = WineGame(desktop, command, outdir)
-            try:
-                {"window": case_window, "play": case_play, "pause": case_pause, "drag": shown.case_drag,
-                 "close": case_close}[case](desktop, game)
-            except Failure:
-                if game.alive():
-                    desktop.screenshot(os.path.join(outdir, "failure-screen.png"))
-                raise
-            finally:
-                game.stop()
+            shown.play_case({"window": case_window, "play": case_play, "pause": case_pause,
+                             "drag": shown.case_drag, "close": case_close}[case], desktop, game, outdir)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1
