@@ -17,11 +17,18 @@ packages=(
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev
 )
 # Installed without their recommendations, which would bring a whole desktop's worth of
-# fonts, codecs and 32-bit libraries that the Windows tests do not use.
+# fonts, codecs, printing services and 32-bit libraries that neither the Windows nor the web
+# tests use.
 lean_packages=(
   # the Windows build (mingw-w64) and its tests under Wine
   g++-mingw-w64-x86-64-posix wine wine64
+  # the web build (Emscripten, fully offline) and its tests in a real browser
+  emscripten chromium
 )
+# Node.js runs Emscripten and the browser tests. A Node.js from elsewhere that already brings
+# npm is used as it is (Debian's npm package would conflict with it).
+command -v node >/dev/null || lean_packages+=(nodejs)
+command -v npm >/dev/null || lean_packages+=(npm)
 
 # missing NAME...: the packages among NAME that are not installed.
 missing() {
