@@ -3,11 +3,7 @@
 
 #include <cstdint>
 
-// One embedded picture: a list of printable strings read as one stream of six bits per
-// character ("0" to "o"). The stream ends at the first empty string or null entry.
-struct EncodedImage {
-    const char *const *strings;
-};
+#include "data/records.h"
 
 // Texture indices in a TextureSet.
 constexpr int TEX_BACKGROUND_0 = 0;  // background of levels 0 and 1 (bands 1 to 3 follow)
@@ -35,6 +31,17 @@ void decode_dxt1_image(uint8_t *pixels, const EncodedImage *image);
 void dxt1_texel_color(uint8_t *out, uint16_t c0, uint16_t c1, int code, bool four_colour);
 // The smallest power of two not below n (1 for n of 1 or less; at most 2^30).
 int next_pow2(int n);
+
+// The driver's compressed-texture uploads, found by the window layer when the driver offers S3TC
+// compression and null otherwise. The backgrounds go up as DXT1 blocks only when both are there.
+using CompressedTexImage2DProc = void (*)(uint32_t target, int32_t level, uint32_t internal_format,
+                                          int32_t width, int32_t height, int32_t border,
+                                          int32_t image_size, const void *data);
+using CompressedTexSubImage2DProc = void (*)(uint32_t target, int32_t level, int32_t x, int32_t y,
+                                             int32_t width, int32_t height, uint32_t format,
+                                             int32_t image_size, const void *data);
+extern CompressedTexImage2DProc compressed_tex_image_2d_proc;
+extern CompressedTexSubImage2DProc compressed_tex_sub_image_2d_proc;
 
 // Sets the fixed render state and creates every texture; needs a current OpenGL context.
 TextureSet *create_textures();

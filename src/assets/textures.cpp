@@ -9,7 +9,9 @@
 
 #include "assets/assets.h"
 #include "data/data.h"
-#include "platform/platform.h"
+
+CompressedTexImage2DProc compressed_tex_image_2d_proc = nullptr;
+CompressedTexSubImage2DProc compressed_tex_sub_image_2d_proc = nullptr;
 
 namespace {
 

@@ -60,6 +60,9 @@ void game_seed_random(GameState *state, uint32_t seed);
 // Next number of the generator: state = state * 214013 + 2531011, result bits 16 to 30.
 int game_random(GameState *state);
 
+// Sets the record up for the program's first game: seeds the generator, starts the intro with
+// the input flags cleared and no rows marked, then game_new.
+void game_start(GameState *state, uint32_t seed);
 // Resets the record for a new game; mode, saved_mode, shift_held and soft_drop are left alone.
 void game_new(GameState *state);
 // Spawns queue[0] as the current piece, or ends the game when its entry cells are taken.

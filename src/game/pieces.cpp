@@ -76,6 +76,19 @@ void game_new(GameState *state) {
     std::memset(state->board, 0, sizeof state->board);
 }
 
+void game_start(GameState *state, uint32_t seed) {
+    game_seed_random(state, seed);
+    state->mode = MODE_INTRO;
+    state->saved_mode = MODE_INTRO;
+    state->shift_held = 0;
+    state->soft_drop = 0;
+    state->bonus = 0;
+    for (int32_t &entry : state->cleared_rows) {
+        entry = -1;
+    }
+    game_new(state);
+}
+
 void piece_advance_queue(GameState *state) {
     state->current = state->queue[0];
     state->queue[0] = state->queue[1];

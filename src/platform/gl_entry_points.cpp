@@ -1,12 +1,11 @@
-// The optional OpenGL entry points, shared by the window layer (which finds them) and the
-// texture code (which uses them).
+// The optional OpenGL entry points that every window layer looks up: the swap interval, which
+// the program uses, and the compressed-texture uploads, which the textures use.
 #include <cstring>
 
+#include "assets/assets.h"
 #include "platform/platform.h"
 
 SwapIntervalProc swap_interval_proc = nullptr;
-CompressedTexImage2DProc compressed_tex_image_2d_proc = nullptr;
-CompressedTexSubImage2DProc compressed_tex_sub_image_2d_proc = nullptr;
 
 void platform_find_s3tc(const char *extensions, void *(*lookup)(const char *name)) {
     compressed_tex_image_2d_proc = nullptr;

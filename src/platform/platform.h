@@ -1,33 +1,37 @@
-// The program's contact with the desktop: the window, its OpenGL context, the clock and the
-// event pump. No window-system type appears here; the SDL layer keeps its own.
+// What every platform layer offers the program: the window and its OpenGL context, the clock,
+// presenting, the window's place on the screen and the event pump. Each platform (sdl/, win32/,
+// web/) implements these plain functions; none of them knows the program or the rules. No
+// window-system type appears here.
 #pragma once
 
 #include <cstdint>
 
-#include "game/loop.h"
 #include "platform/events.h"
 
-// Optional OpenGL entry points, looked up when the window's context is made; null when absent.
-using SwapIntervalProc = int (*)(int interval);
-using CompressedTexImage2DProc = void (*)(uint32_t target, int32_t level, uint32_t internal_format,
-                                          int32_t width, int32_t height, int32_t border,
-                                          int32_t image_size, const void *data);
-using CompressedTexSubImage2DProc = void (*)(uint32_t target, int32_t level, int32_t x, int32_t y,
-                                             int32_t width, int32_t height, uint32_t format,
-                                             int32_t image_size, const void *data);
-extern SwapIntervalProc swap_interval_proc;
-extern CompressedTexImage2DProc compressed_tex_image_2d_proc;
-extern CompressedTexSubImage2DProc compressed_tex_sub_image_2d_proc;
+// The window's outer rectangle in screen coordinates.
+struct WindowRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
 
-// Looks up the compressed-texture entry points when the extension string names
-// "GL_EXT_texture_compression_s3tc" (a null string names nothing).
+// The swap-interval entry point, looked up when the window's context is made; null when absent.
+using SwapIntervalProc = int (*)(int interval);
+extern SwapIntervalProc swap_interval_proc;
+
+// Looks up the compressed-texture entry points that the textures upload through
+// (compressed_tex_image_2d_proc and compressed_tex_sub_image_2d_proc of assets/assets.h) when
+// the extension string names "GL_EXT_texture_compression_s3tc"; a null string names nothing.
 void platform_find_s3tc(const char *extensions, void *(*lookup)(const char *name));
 
 // Makes the window, its context and the extension entry points. On failure writes one line
-// naming what failed to stderr and returns false.
+// naming what failed and returns false.
 bool create_main_window();
 // Ends the clock period, destroys the window and frees queued events; safe to run twice.
 void shutdown_platform();
+// Tells the player in one line that the program cannot go on (stderr, or the platform's own way).
+void platform_report_failure(const char *what);
 
 // Takes pending window messages into the queue, then hands over the oldest event:
 // 1 and a filled event, or 0 with event->type = EVENT_NONE.
@@ -38,5 +42,11 @@ void platform_wait_event(uint32_t milliseconds);
 uint32_t platform_time_ms();
 // Presents the finished frame.
 void platform_swap_buffers();
-// The hooks the loop uses to read and move the window and to draw and present frames.
-LoopHooks platform_loop_hooks();
+// Reads the window's outer rectangle.
+void platform_get_window_rect(WindowRect *rect);
+// Moves the window so that its outer rectangle starts at (left, top) with the given size.
+void platform_move_window(int32_t left, int32_t top, int32_t width, int32_t height);
+
+// The program's body, supplied by the program: a platform whose process entry is its own
+// (WinMain on Windows) calls it and returns its result as the exit status.
+int run_game_loop();

@@ -13,7 +13,6 @@
 #include "assets/assets.h"
 #include "data/data.h"
 #include "offscreen_gl.h"
-#include "platform/platform.h"
 
 namespace {
 

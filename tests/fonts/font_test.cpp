@@ -10,7 +10,7 @@
 
 #include "assets/assets.h"
 #include "data/data.h"
-#include "render/font.h"
+#include "data/records.h"
 
 namespace {
 

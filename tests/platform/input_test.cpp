@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/events.h"
-#include "platform/sdl_input.h"
-#include "platform/sdl_platform.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_platform.h"
 #include "platform/vkeys.h"
 
 namespace {

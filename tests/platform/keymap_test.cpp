@@ -6,7 +6,7 @@
 
 #include <SDL.h>
 
-#include "platform/sdl_keymap.h"
+#include "platform/sdl/sdl_keymap.h"
 #include "platform/vkeys.h"
 
 namespace {

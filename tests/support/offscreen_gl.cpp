@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "assets/assets.h"
 #include "platform/platform.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "offscreen_gl.h"
+#include "assets/assets.h"
 #include "platform/platform.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "assets/assets.h"
 #include "data/data.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -177,17 +178,16 @@ TEST_F(Window, WaitEndsWithAMessageOrTheTimeout) {
     EXPECT_EQ(event.type, EVENT_KEY_DOWN);
 }
 
-TEST_F(Window, HooksReadAndMoveTheOuterRectangle) {
-    const LoopHooks hooks = platform_loop_hooks();
+TEST_F(Window, ReadsAndMovesTheOuterRectangle) {
     WindowRect rect{};
-    hooks.get_window_rect(hooks.context, &rect);
+    platform_get_window_rect(&rect);
     RECT outer{};
     GetWindowRect(main_window, &outer);
     EXPECT_EQ(std::memcmp(&rect, &outer, sizeof outer), 0);
 
-    hooks.move_window(hooks.context, 100, 50, rect.right - rect.left, rect.bottom - rect.top);
+    platform_move_window(100, 50, rect.right - rect.left, rect.bottom - rect.top);
     WindowRect moved{};
-    hooks.get_window_rect(hooks.context, &moved);
+    platform_get_window_rect(&moved);
     const WindowRect expected{100, 50, 100 + rect.right - rect.left, 50 + rect.bottom - rect.top};
     EXPECT_EQ(std::memcmp(&moved, &expected, sizeof moved), 0)
         << moved.left << "," << moved.top << " " << moved.right << "," << moved.bottom;

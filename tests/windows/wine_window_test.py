@@ -120,7 +120,7 @@ def start_game(desktop, game):
     """Starts the game from the help screen with a key release; returns the reference picture."""
     reference = shown.wait_start_screen(game)
     desktop.key("shift")  # any key's release starts, also of one the game has no use for
-    wait_for("the game to start", lambda: marker_span(game.grab(), reference), timeout=5)
+    wait_for("the game to start", lambda: marker_span(game.grab(), reference), timeout=10)
     if shown.help_shown(game.grab("started")):
         raise Failure("the help text stayed after the start")
     return reference

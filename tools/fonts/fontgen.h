@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/font.h"
+#include "data/records.h"
 
 namespace fontgen {
 

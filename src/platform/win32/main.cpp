@@ -1,5 +1,5 @@
-// The process entry of the Windows program.
-#include "game/loop.h"
+// The process entry of the Windows program: it hands over to the program's body.
+#include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
 
 int app_main(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_line*/, int /*show_command*/) {

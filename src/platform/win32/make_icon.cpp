@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "assets/assets.h"
 #include "data/data.h"
 
 namespace {

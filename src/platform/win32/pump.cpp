@@ -1,28 +1,12 @@
-// The message pump, the window procedure, the clock, presenting and the window hooks of the loop.
+// The message pump, the window procedure, the clock, presenting and the window's place.
 #include "platform/win32/win32_platform.h"
 
 #include <mmsystem.h>
 
 #include "platform/messages.h"
 #include "platform/platform.h"
-#include "render/render.h"
 
 namespace {
-
-void read_window_rect(void * /*context*/, WindowRect *rect) {
-    RECT outer{};
-    GetWindowRect(main_window, &outer);
-    *rect = WindowRect{outer.left, outer.top, outer.right, outer.bottom};
-}
-
-void move_window(void * /*context*/, int32_t left, int32_t top, int32_t width, int32_t height) {
-    MoveWindow(main_window, left, top, width, height, TRUE);
-}
-
-void present_frame(void * /*context*/, const GameState *state) {
-    render_frame(state);
-    platform_swap_buffers();
-}
 
 // While the left button is held, the pointer is read at least this often: a drag may bring no
 // messages while the window still has to catch up with the pointer.
@@ -111,6 +95,12 @@ void platform_swap_buffers() {
     SwapBuffers(main_dc);
 }
 
-LoopHooks platform_loop_hooks() {
-    return LoopHooks{nullptr, read_window_rect, move_window, present_frame};
+void platform_get_window_rect(WindowRect *rect) {
+    RECT outer{};
+    GetWindowRect(main_window, &outer);
+    *rect = WindowRect{outer.left, outer.top, outer.right, outer.bottom};
+}
+
+void platform_move_window(int32_t left, int32_t top, int32_t width, int32_t height) {
+    MoveWindow(main_window, left, top, width, height, TRUE);
 }

@@ -100,6 +100,10 @@ PIXELFORMATDESCRIPTOR win32_pixel_format_request() {
     return request;
 }
 
+void platform_report_failure(const char *what) {
+    win32_report_failure(what);
+}
+
 void win32_report_failure(const char *what) {
     char line[160];
     std::snprintf(line, sizeof line, "stakmir: %s", what);

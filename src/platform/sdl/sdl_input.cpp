@@ -1,7 +1,7 @@
 // The adapter from SDL events to window messages.
-#include "platform/sdl_input.h"
+#include "platform/sdl/sdl_input.h"
 
-#include "platform/sdl_keymap.h"
+#include "platform/sdl/sdl_keymap.h"
 
 namespace {
 

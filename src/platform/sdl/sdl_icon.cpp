@@ -4,8 +4,9 @@
 
 #include <SDL_surface.h>
 
+#include "assets/assets.h"
 #include "data/data.h"
-#include "platform/sdl_platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <SDL_events.h>
 #include <SDL_video.h>
 
-#include "platform/sdl_input.h"
+#include "platform/sdl/sdl_input.h"
 
 // The game window and everything that belongs to it. `window` is null before the window is
 // made and after shutdown.

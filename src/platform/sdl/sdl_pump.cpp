@@ -6,7 +6,7 @@
 #include <SDL.h>
 
 #include "platform/platform.h"
-#include "platform/sdl_platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "game_test_support.h"
+#include "loop_test_support.h"
 
 using namespace game_test;
 
@@ -24,7 +24,7 @@ struct Session {
     int ticks_run = 0;
 
     explicit Session(uint32_t seed) {
-        loop_start_game(&state, seed);
+        game_start(&state, seed);
         loop_start(&loop, clock);
     }
     // One pass of the loop with one event.
@@ -241,7 +241,7 @@ TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
             ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << " step " << step;
             previous_score = s.state.score;
             if (s.state.mode == MODE_QUIT) {
-                loop_start_game(&s.state, seed + static_cast<uint32_t>(step));
+                game_start(&s.state, seed + static_cast<uint32_t>(step));
                 previous_score = 0;
             }
             if (s.state.mode == MODE_PAUSED && random() % 4 == 0) {

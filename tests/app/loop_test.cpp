@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "game_test_support.h"
+#include "loop_test_support.h"
 
 using namespace game_test;
 
@@ -321,7 +321,7 @@ TEST(TickRule, NoTicksWhilePausedOrQuitting) {
 TEST(StartUp, FirstGameBeginsInTheIntroWithClearedFlags) {
     GameState state{};
     state.shift_held = state.soft_drop = state.key_guard = state.bonus = 1;
-    loop_start_game(&state, 1);
+    game_start(&state, 1);
     EXPECT_EQ(state.mode, MODE_INTRO);
     EXPECT_EQ(state.saved_mode, MODE_INTRO);
     EXPECT_EQ(state.shift_held + state.soft_drop + state.key_guard + state.bonus, 0);

@@ -5,7 +5,7 @@
 
 #include <SDL_keyboard.h>
 
-#include "platform/sdl_keymap.h"
+#include "platform/sdl/sdl_keymap.h"
 #include "platform/vkeys.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// The window, its OpenGL context, the clock and the hooks the main loop moves and draws with.
+// The window, its OpenGL context, the clock, presenting and the window's place on the screen.
 #include <cstdio>
 #include <cstdlib>
 
@@ -6,8 +6,7 @@
 #include <SDL_opengl.h>
 
 #include "platform/platform.h"
-#include "platform/sdl_platform.h"
-#include "render/render.h"
+#include "platform/sdl/sdl_platform.h"
 
 MainWindow main_window = {};
 
@@ -47,24 +46,6 @@ void request_context() {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-}
-
-void hook_get_window_rect(void * /*context*/, WindowRect *rect) {
-    *rect = WindowRect{main_window.left, main_window.top, main_window.left + WINDOW_WIDTH,
-                       main_window.top + WINDOW_HEIGHT};
-}
-
-// The window system moves the window when it gets round to it; the loop's arithmetic goes on
-// from the place asked for, which is where the window ends up.
-void hook_move_window(void * /*context*/, int32_t left, int32_t top, int32_t /*width*/, int32_t /*height*/) {
-    main_window.left = left;
-    main_window.top = top;
-    SDL_SetWindowPosition(main_window.window, left, top);
-}
-
-void hook_present_frame(void * /*context*/, const GameState *state) {
-    render_frame(state);
-    platform_swap_buffers();
 }
 
 }  // namespace
@@ -133,6 +114,19 @@ void platform_swap_buffers() {
     SDL_GL_SwapWindow(main_window.window);
 }
 
-LoopHooks platform_loop_hooks() {
-    return LoopHooks{nullptr, hook_get_window_rect, hook_move_window, hook_present_frame};
+void platform_report_failure(const char *what) {
+    std::fprintf(stderr, "stakmir: %s\n", what);
+}
+
+void platform_get_window_rect(WindowRect *rect) {
+    *rect = WindowRect{main_window.left, main_window.top, main_window.left + WINDOW_WIDTH,
+                       main_window.top + WINDOW_HEIGHT};
+}
+
+// The window system moves the window when it gets round to it; the loop's arithmetic goes on
+// from the place asked for, which is where the window ends up.
+void platform_move_window(int32_t left, int32_t top, int32_t /*width*/, int32_t /*height*/) {
+    main_window.left = left;
+    main_window.top = top;
+    SDL_SetWindowPosition(main_window.window, left, top);
 }

@@ -1,9 +1,16 @@
-// Bitmap font records: glyph rectangles in an alpha atlas, kerning pairs and line height.
+// The records of the pictures and fonts compiled into the program: plain data, read by the
+// decoders, the texture catalogue and the renderer.
 #pragma once
 
 #include <cstdint>
 
-#include "assets/assets.h"
+// One embedded picture: a list of printable strings read as one stream of six bits per
+// character ("0" to "o"). The stream ends at the first empty string or null entry.
+struct EncodedImage {
+    const char *const *strings;
+};
+
+// Bitmap fonts: glyph rectangles in an alpha atlas, kerning pairs and line height.
 
 // One character of a font; a table of them ends with a record whose code is 0.
 struct Glyph {

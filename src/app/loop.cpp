@@ -1,7 +1,7 @@
 // The main loop's rules: the event and key tables, window dragging and the tick timing.
 #include <array>
 
-#include "game/loop.h"
+#include "app/loop.h"
 
 namespace {
 
@@ -184,19 +184,6 @@ void handle_activate(GameState *state) {
 }
 
 }  // namespace
-
-void loop_start_game(GameState *state, uint32_t seed) {
-    game_seed_random(state, seed);
-    state->mode = MODE_INTRO;
-    state->saved_mode = MODE_INTRO;
-    state->shift_held = 0;
-    state->soft_drop = 0;
-    state->bonus = 0;
-    for (int32_t &entry : state->cleared_rows) {
-        entry = -1;
-    }
-    game_new(state);
-}
 
 void loop_start(LoopState *loop, uint32_t now) {
     *loop = LoopState{};

@@ -12,7 +12,7 @@
 #include <SDL_syswm.h>
 
 #include "platform/messages.h"
-#include "platform/sdl_platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 namespace {
 

@@ -1,22 +1,15 @@
 // The main loop's rules: keys and window events turned into changes of the game record,
-// window dragging, and the tick timing. The window system is reached only through LoopHooks,
-// so a test drives all of it with events and clock values.
+// window dragging, and the tick timing. The window is reached only through LoopHooks, so a
+// test drives all of it with events and clock values, without a window.
 #pragma once
 
 #include <cstdint>
 
 #include "game/game.h"
 #include "platform/events.h"
+#include "platform/platform.h"
 
-// The window's outer rectangle in screen coordinates.
-struct WindowRect {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
-
-// What the loop needs of the window system; the program passes the real window, tests a recorder.
+// What the loop needs of the window; the program fills it from the platform, tests with a recorder.
 struct LoopHooks {
     void *context;
     // Reads the window's outer rectangle.
@@ -36,8 +29,6 @@ struct LoopState {
     int32_t window_moved;     // 1 when a mouse move has moved the window in this pass
 };
 
-// Sets the record up for the first game: intro mode, flags cleared, game_new.
-void loop_start_game(GameState *state, uint32_t seed);
 // Starts the loop's own state at the given clock value.
 void loop_start(LoopState *loop, uint32_t now);
 // Begins one pass of the loop (clears window_moved).
@@ -51,6 +42,3 @@ int loop_run_tick(LoopState *loop, GameState *state, uint32_t now, const LoopHoo
 // UINT32_MAX when no tick can run (paused or quitting): how long the loop may wait for events.
 uint32_t loop_wait_time(const LoopState *loop, const GameState *state, uint32_t now);
 
-// The body of the program (defined with the program, not in the rules library): start-up,
-// passes until MODE_QUIT, shutdown. Returns the exit status.
-int run_game_loop();

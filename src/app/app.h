@@ -1,0 +1,30 @@
+// The program: start-up, one pass of the main loop, and shutdown, on top of the rules, the
+// renderer, the textures and whichever platform layer it is linked with. The desktop entry
+// loops over passes and waits between them; a browser calls one pass per animation frame.
+#pragma once
+
+#include <cstdint>
+
+#include "app/loop.h"
+#include "game/game.h"
+
+// Everything the program owns for the whole run.
+struct App {
+    GameState *state;        // the game record (heap)
+    TextureSet *textures;    // the textures, which the record's `textures` only points at
+    LoopState loop;          // the main loop's own state
+    LoopHooks hooks;         // the window, reached through the platform
+};
+
+// Brings the window, the textures and the game record up. Returns 0 when the game runs; else
+// the exit status, after one line saying what failed and with everything released again.
+int app_start(App *app);
+// One pass: every queued event, then one tick and a frame when one is due by platform_time_ms().
+// Returns 1 when it ticked.
+int app_pass(App *app);
+// False once the game is quitting.
+bool app_running(const App *app);
+// Milliseconds the desktop loop may wait for events before the next pass (UINT32_MAX: no tick due).
+uint32_t app_wait_time(const App *app);
+// Releases the textures, frees the record and shuts the platform down; returns the exit status 0.
+int app_stop(App *app);
