@@ -5,7 +5,7 @@
 #                                              manual page and licence texts under <dir>
 #   cpack --config build/CPackConfig.cmake     build/packages/stakmir_<version>_<arch>.deb
 
-if(WIN32 OR APPLE)
+if(WIN32 OR APPLE OR EMSCRIPTEN)
   return()
 endif()
 

@@ -247,3 +247,7 @@ uint32_t loop_wait_time(const LoopState *loop, const GameState *state, uint32_t 
     const uint32_t elapsed = now - loop->last_tick_time;
     return elapsed > TICK_INTERVAL_MS ? 0 : TICK_INTERVAL_MS + 1 - elapsed;
 }
+
+bool loop_uses_key(uint32_t code) {
+    return code < KEY_GROUPS.size() && KEY_GROUPS[code] != KeyGroup::NONE;
+}

@@ -38,6 +38,9 @@ void loop_handle_event(LoopState *loop, GameState *state, const AppEvent *event,
 // Runs one tick and presents a frame when more than 16 ms have passed since the last tick
 // (unsigned 32-bit difference) and the game is neither paused nor quitting. Returns 1 if it ticked.
 int loop_run_tick(LoopState *loop, GameState *state, uint32_t now, const LoopHooks *hooks);
+// True when a key rule acts on the virtual-key code (0 to 255): a platform that shares its
+// keys with something else (a browser page) keeps these for the game.
+bool loop_uses_key(uint32_t code);
 // Milliseconds until the next tick is due at the clock value `now` (0 when due already), or
 // UINT32_MAX when no tick can run (paused or quitting): how long the loop may wait for events.
 uint32_t loop_wait_time(const LoopState *loop, const GameState *state, uint32_t now);

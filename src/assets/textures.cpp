@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "assets/assets.h"
 #include "data/data.h"
@@ -28,6 +29,20 @@ constexpr int TILE_COUNT = 5;
 constexpr int TILE_SLOT = 16;
 constexpr int TILE_ATLAS_WIDTH = 128;
 constexpr int TILE_ATLAS_HEIGHT = 16;
+
+// WebGL under Emscripten's fixed-function emulation, which the web build draws with, differs
+// from desktop OpenGL in three places here: it has no GL_CLAMP (GL_CLAMP_TO_EDGE samples the same
+// texels, the filters being GL_NEAREST); an alpha texture draws black under the default modulate
+// (so alpha pictures go up as luminance-alpha texels of luminance 255, which draw the same); and
+// a compressed texture cannot be defined without data (its level is made of zeroed DXT1 blocks).
+#ifdef __EMSCRIPTEN__
+constexpr bool WEBGL_TEXTURES = true;
+#else
+constexpr bool WEBGL_TEXTURES = false;
+#endif
+constexpr GLint WRAP_MODE = WEBGL_TEXTURES ? GL_CLAMP_TO_EDGE : GL_CLAMP;
+constexpr GLenum ALPHA_FORMAT = WEBGL_TEXTURES ? GL_LUMINANCE_ALPHA : GL_ALPHA;
+constexpr int DXT1_BLOCK_BYTES = 8;  // one 4 by 4 block
 
 using Buffer = std::unique_ptr<uint8_t[]>;
 
@@ -53,8 +68,8 @@ void begin_texture(TextureSet *set, int index) {
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, WRAP_MODE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, WRAP_MODE);
     set->names[index] = name;
 }
 
@@ -62,6 +77,33 @@ void begin_texture(TextureSet *set, int index) {
 void define_empty(GLint internal_format, GLenum format, int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, internal_format, next_pow2(width), next_pow2(height), 0,
                  format, GL_UNSIGNED_BYTE, nullptr);
+}
+
+// Defines the empty DXT1 level of a background texture.
+void define_empty_dxt1() {
+    if (!WEBGL_TEXTURES) {
+        define_empty(GL_COMPRESSED_RGB_S3TC_DXT1_EXT, GL_RGB, BACKGROUND_WIDTH, BACKGROUND_HEIGHT);
+        return;
+    }
+    const int width = next_pow2(BACKGROUND_WIDTH);
+    const int height = next_pow2(BACKGROUND_HEIGHT);
+    const int bytes = (width / 4) * (height / 4) * DXT1_BLOCK_BYTES;
+    const Buffer zeros = std::make_unique<uint8_t[]>(size_t(bytes));
+    compressed_tex_image_2d_proc(GL_TEXTURE_2D, 0, GL_COMPRESSED_RGB_S3TC_DXT1_EXT, width, height, 0, bytes,
+                                 zeros.get());
+}
+
+// An alpha picture's bytes in ALPHA_FORMAT: as they are, or as luminance-alpha texels.
+Buffer alpha_texels(Buffer alpha, int count) {
+    if (!WEBGL_TEXTURES) {
+        return alpha;
+    }
+    Buffer texels = std::make_unique<uint8_t[]>(size_t(count) * 2);
+    for (int i = 0; i < count; ++i) {
+        texels[2 * size_t(i)] = 255;
+        texels[2 * size_t(i) + 1] = alpha[i];
+    }
+    return texels;
 }
 
 // The driver takes the DXT1 blocks as they are only when both entry points were found.
@@ -76,7 +118,7 @@ void create_backgrounds(TextureSet *set) {
         begin_texture(set, TEX_BACKGROUND_0 + i);
         if (compressed) {
             decode_text6(&IMAGE_BACKGROUNDS[i], buffer.get());
-            define_empty(GL_COMPRESSED_RGB_S3TC_DXT1_EXT, GL_RGB, BACKGROUND_WIDTH, BACKGROUND_HEIGHT);
+            define_empty_dxt1();
             compressed_tex_sub_image_2d_proc(GL_TEXTURE_2D, 0, 0, 0, BACKGROUND_WIDTH, BACKGROUND_HEIGHT,
                                              GL_COMPRESSED_RGB_S3TC_DXT1_EXT, DXT1_BYTES, buffer.get());
         } else {
@@ -92,8 +134,12 @@ void create_backgrounds(TextureSet *set) {
 void create_picture(TextureSet *set, int index, const EncodedImage *image, GLenum format,
                     int bytes_per_pixel, int width, int height) {
     begin_texture(set, index);
-    const Buffer buffer = make_buffer(width * height * bytes_per_pixel);
+    Buffer buffer = make_buffer(width * height * bytes_per_pixel);
     decode_text6(image, buffer.get());
+    if (format == GL_ALPHA) {
+        buffer = alpha_texels(std::move(buffer), width * height);
+        format = ALPHA_FORMAT;
+    }
     define_empty(GLint(format), format, width, height);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, buffer.get());
 }
@@ -113,9 +159,10 @@ void create_tiles(TextureSet *set) {
 // A font atlas is a power of two already and goes up whole, with its data.
 void create_font(TextureSet *set, int index, const FontDesc &font) {
     begin_texture(set, index);
-    const Buffer buffer = make_buffer(font.atlas_width * font.atlas_height);
+    Buffer buffer = make_buffer(font.atlas_width * font.atlas_height);
     decode_text6(&font.atlas, buffer.get());
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, font.atlas_width, font.atlas_height, 0, GL_ALPHA,
+    buffer = alpha_texels(std::move(buffer), font.atlas_width * font.atlas_height);
+    glTexImage2D(GL_TEXTURE_2D, 0, GLint(ALPHA_FORMAT), font.atlas_width, font.atlas_height, 0, ALPHA_FORMAT,
                  GL_UNSIGNED_BYTE, buffer.get());
 }
 

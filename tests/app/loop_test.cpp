@@ -42,8 +42,8 @@ struct Harness {
 
 }  // namespace
 
-// Every code of the key-down and key-up tables does exactly its group's change and no other code acts;
-// only bits 8 to 15 of a key event carry the code.
+// Every code of the key-down and key-up tables does exactly its group's change and no other code acts
+// (and loop_uses_key names exactly these codes); only bits 8 to 15 of a key event carry the code.
 TEST(Keys, EveryCodeActsByItsGroupOnPressAndRelease) {
     const auto noisy = [](AppEvent event) {
         event.a |= 0xABCD0000u;
@@ -55,6 +55,7 @@ TEST(Keys, EveryCodeActsByItsGroupOnPressAndRelease) {
         const auto key = static_cast<uint8_t>(code);
         const Group group = group_of(code);
         const bool move = group == Group::ROTATE || group == Group::LEFT || group == Group::RIGHT;
+        EXPECT_EQ(loop_uses_key(static_cast<uint32_t>(code)), group != Group::NONE);
 
         Harness down;  // a press while falling
         down.state.ticks = 5;
