@@ -1,0 +1,452 @@
+#!/usr/bin/env node
+// The web build as a player meets it: the page served on 127.0.0.1 and played in Debian's
+// Chromium (headless, WebGL by SwiftShader), driven through puppeteer-core with real key events.
+//
+//     node browser_test.js PAGE_DIR OUT_DIR CASE
+//
+// Most cases hold the page's animation frames and hand them out one by one, 17 ms apart, so
+// that every frame runs exactly one tick and a frame can be compared with the desktop's
+// reference pictures; the keys, the focus and the drawing are the browser's own. Screenshots of
+// each case are kept in OUT_DIR/CASE/ for a person to look at.
+'use strict';
+
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const SOURCE_DIR = path.resolve(__dirname, '..', '..');
+const W = 480;
+const H = 320;
+const TICK_MS = 17;  // one tick per frame handed out
+// Screen parts in canvas pixels (left, top, width, height), rows counted from the top.
+const WELL = [300, 10, 150, 300];
+const HELP_BOX = [35, 125, 135, 115];
+const QUESTION_BOX = [40, 250, 220, 50];
+const SCORE_TEXT = [30, 105, 150, 50];
+const CELL = 15;
+
+class Failure extends Error {}
+
+function check(condition, message) {
+    if (!condition) {
+        throw new Failure(message);
+    }
+}
+
+// ---- The server: the page folder, the reference pictures, and a page that starts short of memory ----
+
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png' };
+
+// Takes all but about `spare` bytes of the program's heap before its main runs.
+function lowMemoryPage(index, spare) {
+    const script = `<script>Module.onRuntimeInitialized = function () {
+        var size = 1 << 20;
+        while (size >= 4096) { if (!Module._malloc(size)) size >>= 1; }
+        for (var i = 0; i < ${spare} / 4096; ++i) Module._free(Module._malloc(0) && 0);
+      };</script>`;
+    return index.replace('<script async src="stakmir.js"', script + '\n<script async src="stakmir.js"');
+}
+
+function serve(pageDir) {
+    const requests = [];
+    const server = http.createServer((request, response) => {
+        const url = new URL(request.url, 'http://127.0.0.1');
+        requests.push(url.pathname);
+        let file = path.join(pageDir, path.normalize(url.pathname));
+        let body = null;
+        if (url.pathname.startsWith('/reference/')) {
+            file = path.join(SOURCE_DIR, 'tests', 'render', 'reference', path.basename(url.pathname));
+        } else if (url.pathname === '/low-memory.html') {
+            file = path.join(pageDir, 'index.html');
+            body = lowMemoryPage(fs.readFileSync(file, 'utf8'), 0);
+        } else if (url.pathname === '/') {
+            file = path.join(pageDir, 'index.html');
+        }
+        if (body === null && (!file.startsWith(pageDir) && !url.pathname.startsWith('/reference/') ||
+                              !fs.existsSync(file) || !fs.statSync(file).isFile())) {
+            response.writeHead(404).end();
+            return;
+        }
+        response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream' });
+        response.end(body !== null ? body : fs.readFileSync(file));
+    });
+    return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve({
+        url: `http://127.0.0.1:${server.address().port}/`,
+        requests,
+        close: () => new Promise(done => server.close(done)),
+    })));
+}
+
+// ---- The browser ----
+
+// Debian's Chromium: root needs --no-sandbox; the machine's closed network needs Chromium's
+// own background connections off; WebGL comes from SwiftShader, asked for explicitly.
+const CHROMIUM_ARGS = ['--no-sandbox', '--disable-quic', '--no-first-run', '--disable-background-networking',
+                       '--disable-component-update', '--disable-sync', '--enable-unsafe-swiftshader'];
+
+async function launch(extraArgs = []) {
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'stakmir-chromium-'));
+    const browser = await puppeteer.launch({
+        executablePath: process.env.STAKMIR_CHROMIUM || '/usr/bin/chromium',
+        headless: true,
+        userDataDir: profile,
+        args: [...CHROMIUM_ARGS, ...extraArgs],
+    });
+    const close = browser.close.bind(browser);
+    browser.close = async () => {
+        await close();
+        fs.rmSync(profile, { recursive: true, force: true });
+    };
+    return browser;
+}
+
+// Installed in the page before its own scripts: animation frames are held until the test hands
+// them out, deleted textures are counted, and S3TC compression can be hidden from the program.
+function pageHooks(holdFrames, hideS3tc) {
+    const hooks = { callbacks: [], now: 0, deletedTextures: 0, held: holdFrames };
+    window.stakmirTest = hooks;
+    if (holdFrames) {
+        window.requestAnimationFrame = callback => hooks.callbacks.push(callback);
+    }
+    // Runs `count` frames, each `ms` after the last; returns how many callbacks wait for the next.
+    hooks.step = (count, ms) => {
+        for (let i = 0; i < count; ++i) {
+            hooks.now = (hooks.now || performance.now()) + ms;
+            const callbacks = hooks.callbacks;
+            hooks.callbacks = [];
+            callbacks.forEach(callback => callback(hooks.now));
+        }
+        return hooks.callbacks.length;
+    };
+    if (hideS3tc) {
+        const extensions = WebGLRenderingContext.prototype.getSupportedExtensions;
+        const extension = WebGLRenderingContext.prototype.getExtension;
+        WebGLRenderingContext.prototype.getSupportedExtensions = function () {
+            return extensions.call(this).filter(name => !name.includes('s3tc'));
+        };
+        WebGLRenderingContext.prototype.getExtension = function (name) {
+            return name.includes('s3tc') ? null : extension.call(this, name);
+        };
+    }
+    const remove = WebGLRenderingContext.prototype.deleteTexture;
+    WebGLRenderingContext.prototype.deleteTexture = function (texture) {
+        hooks.deletedTextures += 1;
+        return remove.call(this, texture);
+    };
+}
+
+class Game {
+    constructor(browser, server, outDir, page) {
+        Object.assign(this, { browser, server, outDir, page, shots: 0, log: [] });
+        page.on('console', message => this.log.push(message.text()));
+        page.on('pageerror', error => this.log.push('page error: ' + error.message));
+    }
+
+    static async open(browser, server, outDir, { holdFrames = true, hideS3tc = false, file = '' } = {}) {
+        const page = await browser.newPage();
+        const game = new Game(browser, server, outDir, page);
+        await page.evaluateOnNewDocument(pageHooks, holdFrames, hideS3tc);
+        await page.setViewport({ width: 800, height: 600 });
+        await page.goto(server.url + file, { waitUntil: 'load' });
+        await page.waitForFunction(() => window.stakmirTest.callbacks.length > 0 || !window.stakmirTest.held ||
+                                         !document.getElementById('note').hidden, { timeout: 20000 });
+        return game;
+    }
+
+    // Hands out `count` frames: with held frames, `count` ticks.
+    async step(count = 1, ms = TICK_MS) {
+        return this.page.evaluate((n, each) => window.stakmirTest.step(n, each), count, ms);
+    }
+
+    async grab(name = null) {
+        const base64 = await this.page.evaluate(() => {
+            const copy = document.createElement('canvas');
+            copy.width = 480;
+            copy.height = 320;
+            const context = copy.getContext('2d');
+            context.drawImage(document.getElementById('canvas'), 0, 0);
+            const data = context.getImageData(0, 0, 480, 320).data;
+            let text = '';
+            for (let i = 0; i < data.length; i += 0x8000) {
+                text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
+            }
+            return btoa(text);
+        });
+        if (name) {
+            await this.save(name);
+        }
+        return new Picture(Buffer.from(base64, 'base64'));
+    }
+
+    // Keeps the canvas as OUT_DIR/NN-name.png.
+    async save(name) {
+        const url = await this.page.evaluate(() => document.getElementById('canvas').toDataURL('image/png'));
+        this.shots += 1;
+        const file = path.join(this.outDir, `${String(this.shots).padStart(2, '0')}-${name}.png`);
+        fs.writeFileSync(file, Buffer.from(url.split(',')[1], 'base64'));
+    }
+
+    async screenshot(name) {
+        await this.page.screenshot({ path: path.join(this.outDir, `page-${name}.png`) });
+    }
+
+    // One press and release of a key by puppeteer's name for it.
+    async press(key) {
+        await this.page.keyboard.press(key);
+    }
+
+    // A keypad key with NumLock on: the virtual-key code a browser sends then (VK_NUMPAD0 + digit).
+    async pressNumLockOn(digit) {
+        const cdp = await this.cdp();
+        const event = { windowsVirtualKeyCode: 0x60 + digit, code: `Numpad${digit}`, key: String(digit), location: 3 };
+        await cdp.send('Input.dispatchKeyEvent', { type: 'keyDown', ...event });
+        await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', ...event });
+    }
+
+    async cdp() {
+        if (!this.session) {
+            this.session = await this.page.createCDPSession();
+        }
+        return this.session;
+    }
+
+    async note() {
+        return this.page.evaluate(() => {
+            const note = document.getElementById('note');
+            return { shown: !note.hidden, text: note.textContent, kind: note.className,
+                     canvasShown: !document.getElementById('canvas').hidden,
+                     waiting: window.stakmirTest.callbacks.length, deleted: window.stakmirTest.deletedTextures };
+        });
+    }
+}
+
+// ---- Reading the picture ----
+
+class Picture {
+    constructor(rgba) {
+        this.rgba = rgba;
+    }
+
+    pixel(x, y) {
+        const i = (y * W + x) * 4;
+        return [this.rgba[i], this.rgba[i + 1], this.rgba[i + 2]];
+    }
+
+    fraction([left, top, width, height], test) {
+        let count = 0;
+        for (let y = top; y < top + height; ++y) {
+            for (let x = left; x < left + width; ++x) {
+                count += test(this.pixel(x, y)) ? 1 : 0;
+            }
+        }
+        return count / (width * height);
+    }
+
+    brightness() {
+        let sum = 0;
+        for (let i = 0; i < this.rgba.length; i += 4) {
+            sum += this.rgba[i] + this.rgba[i + 1] + this.rgba[i + 2];
+        }
+        return sum / (3 * W * H);
+    }
+
+    // Mean difference per channel over a part of the picture.
+    difference(other, [left, top, width, height] = [0, 0, W, H]) {
+        let sum = 0;
+        for (let y = top; y < top + height; ++y) {
+            for (let x = left; x < left + width; ++x) {
+                const a = this.pixel(x, y);
+                const b = other.pixel(x, y);
+                sum += Math.abs(a[0] - b[0]) + Math.abs(a[1] - b[1]) + Math.abs(a[2] - b[2]);
+            }
+        }
+        return sum / (3 * width * height);
+    }
+}
+
+const bright = p => Math.min(...p) > 200;
+const darkText = p => Math.max(...p) < 110;
+const helpShown = image => image.fraction(HELP_BOX, bright) > 0.6 && image.fraction(HELP_BOX, darkText) > 0.02;
+const questionShown = image => image.fraction(QUESTION_BOX, p => Math.min(...p) > 170) > 0.85;
+
+// Runs of well rows that differ from the backdrop, top first: [first y, last y, left x, right x,
+// pixels]. Gaps of up to three rows (the rims of two pieces' cells meeting) do not split a run.
+function rowGroups(image) {
+    const [left, top, width, height] = WELL;
+    const groups = [];
+    for (let y = top; y < top + height; ++y) {
+        const pixels = [];
+        for (let x = left; x < left + width; ++x) {
+            pixels.push(image.pixel(x, y));
+        }
+        // The backdrop is what most of the row shows: the median of each channel.
+        const backdrop = [0, 1, 2].map(c => pixels.map(p => p[c]).sort((a, b) => a - b)[pixels.length >> 1]);
+        const xs = [];
+        pixels.forEach((p, i) => {
+            if (Math.abs(p[0] - backdrop[0]) + Math.abs(p[1] - backdrop[1]) + Math.abs(p[2] - backdrop[2]) > 30) {
+                xs.push(left + i);
+            }
+        });
+        if (xs.length < 3) {
+            continue;
+        }
+        const last = groups[groups.length - 1];
+        if (last && y - last[1] <= 4) {
+            groups[groups.length - 1] = [last[0], y, Math.min(last[2], ...xs), Math.max(last[3], ...xs),
+                                         last[4] + xs.length];
+        } else {
+            groups.push([y, y, Math.min(...xs), Math.max(...xs), xs.length]);
+        }
+    }
+    return groups;
+}
+
+const onFloor = group => group[1] >= WELL[1] + WELL[3] - 3;
+
+// The topmost group of the well when it is free of the floor: the falling piece.
+function fallingPiece(image) {
+    const groups = rowGroups(image);
+    return groups.length > 0 && !onFloor(groups[0]) ? groups[0] : null;
+}
+
+const isSquare = piece => Math.abs((piece[3] - piece[2]) - (piece[1] - piece[0])) < 4;
+
+// Steps frames until `test` holds for the picture, which is returned.
+async function stepUntil(game, what, test, frames = 300) {
+    for (let i = 0; i < frames; ++i) {
+        const image = await game.grab();
+        const result = test(image);
+        if (result) {
+            return result;
+        }
+        await game.step();
+    }
+    throw new Failure(`${what} did not happen within ${frames} frames`);
+}
+
+// ---- Comparison with the desktop's reference pictures ----
+
+// A frame matches when no channel differs by more than `small` levels except on at most
+// MAX_FAR pixels, as in the desktop's own frame test: the references are drawn by Mesa, the page
+// by SwiftShader, and two rasterisers may round a few edge pixels differently. With the
+// backgrounds decoded on the processor, as for the references, `small` is 2. When the driver
+// decodes the DXT1 blocks (S3TC), it widens the 5- and 6-bit colours by repeating their top
+// bits where the game's decoder shifts them (bits 0 to 2 zero), so its backgrounds are up to
+// 7 levels brighter, and the third-way colours may round one more: `small` is 8 there.
+const SMALL_CPU_DECODED = 2;
+const SMALL_S3TC = 8;
+const MAX_FAR = W * H / 1000;
+
+async function compareWithReference(game, name, small, label) {
+    const result = await game.page.evaluate(async (reference, small) => {
+        const image = new Image();
+        image.src = reference;
+        await image.decode();
+        const read = source => {
+            const copy = document.createElement('canvas');
+            copy.width = 480;
+            copy.height = 320;
+            const context = copy.getContext('2d');
+            context.drawImage(source, 0, 0);
+            return [copy, context, context.getImageData(0, 0, 480, 320)];
+        };
+        const [, , want] = read(image);
+        const [copy, context, got] = read(document.getElementById('canvas'));
+        let far = 0;
+        let largest = 0;
+        const diff = context.createImageData(480, 320);
+        for (let i = 0; i < got.data.length; i += 4) {
+            let d = 0;
+            for (let k = 0; k < 3; ++k) {
+                d = Math.max(d, Math.abs(got.data[i + k] - want.data[i + k]));
+            }
+            largest = Math.max(largest, d);
+            far += d > small ? 1 : 0;
+            diff.data[i] = diff.data[i + 1] = diff.data[i + 2] = d === 0 ? 0 : Math.min(255, 64 + 4 * d);
+            diff.data[i + 3] = 255;
+        }
+        context.putImageData(diff, 0, 0);
+        return { far, largest, diff: copy.toDataURL('image/png') };
+    }, `${game.server.url}reference/${name}.png`, small);
+    await game.save(`${label}-${name}`);
+    console.log(`${label} ${name}: largest difference ${result.largest}, ${result.far} pixels over ${small}`);
+    if (result.far > MAX_FAR) {
+        fs.writeFileSync(path.join(game.outDir, `${label}-${name}-diff.png`),
+                         Buffer.from(result.diff.split(',')[1], 'base64'));
+    }
+    check(result.far <= MAX_FAR, `${name}: ${result.far} pixels differ by more than ${small} levels from ` +
+          `tests/render/reference/${name}.png (largest ${result.largest}); see ${label}-${name}-diff.png`);
+    return result;
+}
+
+// ---- The cases ----
+
+// The intro's frames at known ticks and the help screen match the desktop's pictures, with the
+// backgrounds decoded on the processor and with the browser's S3TC.
+async function caseReferenceFrames(browser, server, outDir) {
+    for (const [hideS3tc, small] of [[true, SMALL_CPU_DECODED], [false, SMALL_S3TC]]) {
+        const game = await Game.open(browser, server, outDir, { hideS3tc });
+        game.shots = hideS3tc ? 0 : 10;
+        const s3tc = await game.page.evaluate(() => GL.currentContext.compressionExt !== null);
+        check(s3tc !== hideS3tc, `S3TC ${s3tc ? 'offered' : 'missing'} ${hideS3tc ? 'though hidden' : ''}`);
+        let ticks = 0;
+        for (const [name, at] of [['intro-13-band0', 13], ['intro-25-band0', 25], ['intro-38-band0', 38],
+                                  ['intro-50-band0', 50], ['wait-start-band0', 60]]) {
+            await game.step(at - ticks);  // one tick per frame: the intro ends after tick 50
+            ticks = at;
+            await compareWithReference(game, name, small, hideS3tc ? 'cpu-decoded' : 's3tc');
+        }
+        await game.page.close();
+    }
+}
+
+module.exports = { caseReferenceFrames };
+
+// ---- Running one case ----
+
+const CASES = {
+    reference_frames: { run: caseReferenceFrames, custom: true },
+};
+
+async function main() {
+    const [pageDir, workDir, name] = process.argv.slice(2);
+    const kase = CASES[name];
+    if (!kase) {
+        console.error(`usage: browser_test.js PAGE_DIR OUT_DIR CASE (one of ${Object.keys(CASES).join(', ')})`);
+        return 2;
+    }
+    const outDir = path.join(path.resolve(workDir), name);
+    fs.mkdirSync(outDir, { recursive: true });
+    for (const old of fs.readdirSync(outDir).filter(f => f.endsWith('.png'))) {
+        fs.unlinkSync(path.join(outDir, old));
+    }
+    const server = await serve(path.resolve(pageDir));
+    const browser = await launch(kase.args || []);
+    let game = null;
+    try {
+        if (kase.custom) {
+            await kase.run(browser, server, outDir);
+        } else {
+            game = await Game.open(browser, server, outDir, kase.open || {});
+            await kase.run(game);
+        }
+        console.log(`${name}: passed`);
+        return 0;
+    } catch (error) {
+        if (game) {
+            await game.screenshot('failure').catch(() => {});
+            console.error(game.log.slice(-20).join('\n'));
+        }
+        console.error(`${name}: ${error instanceof Failure ? error.message : error.stack}`);
+        return 1;
+    } finally {
+        await browser.close();
+        await server.close();
+    }
+}
+
+if (require.main === module) {
+    main().then(code => process.exit(code));
+}
