@@ -192,17 +192,28 @@ class Game {
         await this.page.screenshot({ path: path.join(this.outDir, `page-${name}.png`) });
     }
 
-    // One press and release of a key by puppeteer's name for it.
-    async press(key) {
-        await this.page.keyboard.press(key);
+    // Keys by puppeteer's name ('ArrowLeft', 'Numpad4': the keypad with NumLock off), or
+    // 'Numpad4 on': the keypad key with NumLock on, whose code (VK_NUMPAD0 + digit) only a
+    // key event that names it sends.
+    async down(key, repeat = false) {
+        if (!key.endsWith(' on')) {
+            await this.page.keyboard.down(key);
+            return;
+        }
+        await (await this.cdp()).send('Input.dispatchKeyEvent', { type: 'keyDown', autoRepeat: repeat, ...numLockOn(key) });
     }
 
-    // A keypad key with NumLock on: the virtual-key code a browser sends then (VK_NUMPAD0 + digit).
-    async pressNumLockOn(digit) {
-        const cdp = await this.cdp();
-        const event = { windowsVirtualKeyCode: 0x60 + digit, code: `Numpad${digit}`, key: String(digit), location: 3 };
-        await cdp.send('Input.dispatchKeyEvent', { type: 'keyDown', ...event });
-        await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', ...event });
+    async up(key) {
+        if (!key.endsWith(' on')) {
+            await this.page.keyboard.up(key);
+            return;
+        }
+        await (await this.cdp()).send('Input.dispatchKeyEvent', { type: 'keyUp', ...numLockOn(key) });
+    }
+
+    async press(key) {
+        await this.down(key);
+        await this.up(key);
     }
 
     async cdp() {
@@ -215,11 +226,17 @@ class Game {
     async note() {
         return this.page.evaluate(() => {
             const note = document.getElementById('note');
-            return { shown: !note.hidden, text: note.textContent, kind: note.className,
-                     canvasShown: !document.getElementById('canvas').hidden,
+            const shown = element => getComputedStyle(element).display !== 'none';
+            return { shown: shown(note), text: note.textContent, kind: note.className,
+                     canvasShown: shown(document.getElementById('canvas')),
                      waiting: window.stakmirTest.callbacks.length, deleted: window.stakmirTest.deletedTextures };
         });
     }
+}
+
+function numLockOn(key) {
+    const digit = key.match(/^Numpad(\d) on$/)[1];
+    return { windowsVirtualKeyCode: 0x60 + Number(digit), code: `Numpad${digit}`, key: digit, location: 3 };
 }
 
 // ---- Reading the picture ----
@@ -317,7 +334,7 @@ const isSquare = piece => Math.abs((piece[3] - piece[2]) - (piece[1] - piece[0])
 async function stepUntil(game, what, test, frames = 300) {
     for (let i = 0; i < frames; ++i) {
         const image = await game.grab();
-        const result = test(image);
+        const result = await test(image);
         if (result) {
             return result;
         }
@@ -402,12 +419,211 @@ async function caseReferenceFrames(browser, server, outDir) {
     }
 }
 
-module.exports = { caseReferenceFrames };
+
+// Starts the game from the help screen with the release of a key the game has no use for.
+async function startGame(game) {
+    await game.step(60);
+    check(helpShown(await game.grab('help')), 'no help text at the end of the intro');
+    await game.press('Shift');
+    await game.step();
+    check(!helpShown(await game.grab('started')), 'the help text stayed after the start');
+}
+
+// Waits until the falling piece is wholly inside the well, `depth` pixels below its top edge.
+async function pieceInside(game, depth = 8) {
+    return stepUntil(game, 'a piece inside the well', image => {
+        const piece = fallingPiece(image);
+        return piece && piece[0] > WELL[1] + depth ? piece : null;
+    });
+}
+
+async function checkShift(game, key, delta) {
+    const before = fallingPiece(await game.grab());
+    await game.press(key);
+    await game.step();
+    const after = fallingPiece(await game.grab());
+    // A pixel of slack for the soft rims of the cells.
+    check(after && Math.abs(after[2] - before[2] - delta) <= 2 && Math.abs(after[3] - before[3] - delta) <= 2,
+          `${key} did not move the piece by ${delta}: ${before} then ${after}`);
+}
+
+async function checkTurn(game, key) {
+    const before = fallingPiece(await game.grab());
+    await game.press(key);
+    await game.step();
+    const after = fallingPiece(await game.grab());
+    // Width and height swap; a piece between two rows has soft rims: a pixel or two of slack.
+    check(after && Math.abs(after[3] - after[2] - (before[1] - before[0])) <= 3 &&
+          Math.abs(after[1] - after[0] - (before[3] - before[2])) <= 3, `${key} did not turn the piece`);
+}
+
+// The piece joins the stack at once: within a few ticks there is no piece in the air, or the one
+// in the air is a new one, higher than the slammed one.
+async function checkSlam(game, key) {
+    const piece = await pieceInside(game);
+    await game.press(key);
+    await stepUntil(game, `${key} to slam the piece`, image => {
+        const now = fallingPiece(image);
+        return now === null || now[0] < piece[0] - 5;
+    }, 15);
+}
+
+// Holding the key makes the piece fall faster than it does by itself.
+async function checkFaster(game, key) {
+    const top = async () => fallingPiece(await game.grab())[0];
+    const start = await top();
+    await game.step(4);
+    const alone = await top() - start;
+    await game.down(key);
+    const held = await top();
+    await game.step(4);
+    const faster = await top() - held;
+    await game.up(key);
+    check(faster > alone + 2, `${key} held: the piece fell ${faster} pixels in 4 ticks, ${alone} without it`);
+}
+
+// Arrows, digits and the keypad with NumLock off and on move, turn, speed up and slam the piece;
+// an auto-repeated press moves it again; the score changes.
+async function casePlay(game) {
+    await startGame(game);
+    const first = await pieceInside(game);
+    await game.step(10);
+    const second = fallingPiece(await game.grab('falling'));
+    check(second[0] > first[0] && Math.abs(second[2] - first[2]) <= 2, `the piece did not fall straight: ${first} then ${second}`);
+    for (const [key, delta] of [['ArrowLeft', -CELL], ['ArrowRight', CELL], ['Digit4', -CELL], ['Digit6', CELL],
+                                ['Numpad4', -CELL], ['Numpad6', CELL], ['Numpad4 on', -CELL], ['Numpad6 on', CELL]]) {
+        await checkShift(game, key, delta);
+    }
+    const before = fallingPiece(await game.grab('moved'));
+    for (const repeat of [false, true, true]) {  // a press and two repeats: three columns
+        await game.down('Numpad4 on', repeat);
+    }
+    await game.up('Numpad4 on');
+    await game.step();
+    const repeated = fallingPiece(await game.grab());
+    check(Math.abs(repeated[2] - before[2] + 3 * CELL) <= 2, `a held key's repeats did not move the piece: ${repeated}`);
+    for (const key of ['ArrowDown', 'Digit2', 'Numpad2', 'Numpad2 on']) {
+        await checkFaster(game, key);
+    }
+    const scoreBefore = await game.grab();
+    // Each piece is slammed once its checks are done, so that none lands by itself.
+    const slams = ['PageDown', 'Space', 'Digit3', 'Numpad3', 'Numpad3 on'];
+    const slam = () => checkSlam(game, slams.length > 0 ? slams.shift() : 'Space');
+    await slam();
+    // Turning needs a piece that is not square; square ones are slammed away.
+    for (const group of [['ArrowUp', 'Digit8', 'Digit5'], ['Numpad5', 'Numpad8'], ['Numpad8 on', 'Numpad5 on']]) {
+        // Two rows down, so that a turned piece does not reach above the well's top edge.
+        while (isSquare(await pieceInside(game, 2 * CELL + 5))) {
+            await slam();
+        }
+        for (const key of group) {
+            await checkTurn(game, key);
+        }
+        await game.grab('turned');
+        await slam();
+    }
+    while (slams.length > 0) {
+        await slam();
+    }
+    const after = await game.grab('slammed');
+    check(after.fraction(SCORE_TEXT, darkText) > 0.03, 'no score is shown');
+    check(after.difference(scoreBefore, SCORE_TEXT) > 1, 'the score did not change');
+}
+
+// The page hidden behind another tab (blur and hidden, as a player switching tabs) pauses the
+// game at once under its veil; nothing moves while it is away; back in front, the game goes on.
+async function casePause(game) {
+    await startGame(game);
+    await pieceInside(game);
+    const playing = await game.grab('playing');
+    // With the focus no longer emulated, the page loses it to the other tab as in a real window.
+    await (await game.cdp()).send('Emulation.setFocusEmulationEnabled', { enabled: false });
+    const other = await game.browser.newPage();
+    await other.bringToFront();
+    await game.page.waitForFunction(() => document.visibilityState === 'hidden' && !document.hasFocus());
+    const veiled = await game.grab('paused');
+    check(veiled.brightness() > playing.brightness() + 20, 'no pause veil when the page was left');
+    await game.step(30);
+    check((await game.grab()).difference(veiled) < 0.01, 'the game went on while the page was away');
+    await game.page.bringToFront();
+    await game.page.waitForFunction(() => document.visibilityState === 'visible' && document.hasFocus());
+    await game.step();
+    const resumed = await game.grab('resumed');
+    check(resumed.brightness() < playing.brightness() + 5, 'the veil stayed when the page came back');
+    const top = fallingPiece(resumed)[0];
+    await stepUntil(game, 'the piece to fall on', image => fallingPiece(image)[0] > top + 3, 60);
+}
+
+// Each quit key ends the game as on the desktop: the frames stop, the nine textures are
+// released and the note with a way to play again takes the canvas's place; the link plays again.
+async function caseQuitKeys(browser, server, outDir) {
+    for (const key of ['Escape', 'KeyQ', 'KeyX', 'F2', 'F9']) {
+        const game = await Game.open(browser, server, outDir);
+        await game.step(5);
+        await game.press(key);
+        await game.step();
+        await checkQuitNote(game, key);
+        if (key !== 'Escape') {
+            await game.page.close();
+            continue;
+        }
+        await game.screenshot('quit-note');
+        await game.page.click('#note a');
+        await game.page.waitForFunction(() => document.getElementById('note').hidden &&
+                                              window.stakmirTest.callbacks.length > 0, { timeout: 20000 });
+        await game.step(60);
+        check(helpShown(await game.grab()), 'Play again did not start a new game');
+        await game.page.close();
+    }
+}
+
+async function checkQuitNote(game, what) {
+    const note = await game.note();
+    check(note.shown && note.kind === 'quit' && !note.canvasShown && /Play again/.test(note.text),
+          `${what}: no play-again note in the canvas's place (${JSON.stringify(note)})`);
+    check(note.waiting === 0, `${what}: the game still asks for frames after quitting`);
+    check(note.deleted === 9, `${what}: ${note.deleted} textures released, not 9`);
+}
+
+async function playToTheEnd(game) {
+    await startGame(game);
+    await stepUntil(game, 'the play-again question', async image => {
+        if (questionShown(image)) {
+            return true;
+        }
+        await game.press('Space');
+        await game.step(3);
+        return false;
+    }, 1000);
+    await game.grab('game-over');
+}
+
+// F10 (a system key) cannot answer the play-again question; Y plays again from an empty well;
+// N ends the game with the play-again note.
+async function caseGameOver(game) {
+    await playToTheEnd(game);
+    await game.press('F10');
+    await game.step(5);
+    check(questionShown(await game.grab()), 'F10 answered the question');
+    await game.press('KeyY');
+    await game.step(5);
+    const again = await game.grab('new-game');
+    check(helpShown(again) && rowGroups(again).length === 0, 'Y did not start a new game with an empty well');
+    await playToTheEnd(game);
+    await game.press('KeyN');
+    await game.step();
+    await checkQuitNote(game, 'N');
+}
+
 
 // ---- Running one case ----
 
 const CASES = {
     reference_frames: { run: caseReferenceFrames, custom: true },
+    play: { run: casePlay },
+    pause: { run: casePause },
+    quit_keys: { run: caseQuitKeys, custom: true },
+    game_over: { run: caseGameOver },
 };
 
 async function main() {
