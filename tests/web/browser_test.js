@@ -27,6 +27,9 @@ const QUESTION_BOX = [40, 250, 220, 50];
 const SCORE_TEXT = [30, 105, 150, 50];
 const CELL = 15;
 
+// Waiting for a page condition polls by time: the page's animation frames may be held.
+const POLL = { polling: 50, timeout: 20000 };
+
 class Failure extends Error {}
 
 function check(condition, message) {
@@ -39,12 +42,23 @@ function check(condition, message) {
 
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png' };
 
-// Takes all but about `spare` bytes of the program's heap before its main runs.
+// The page with all but about `spare` bytes of the program's heap taken before its main runs:
+// the heap is filled with ever smaller blocks; the smallest are given back, and what they free
+// beyond `spare` is taken again.
 function lowMemoryPage(index, spare) {
     const script = `<script>Module.onRuntimeInitialized = function () {
-        var size = 1 << 20;
-        while (size >= 4096) { if (!Module._malloc(size)) size >>= 1; }
-        for (var i = 0; i < ${spare} / 4096; ++i) Module._free(Module._malloc(0) && 0);
+        var blocks = [];
+        for (var size = 1 << 20; size >= 16;) {
+          var block = Module._malloc(size);
+          if (block) blocks.push([block, size]); else size >>= 1;
+        }
+        var freed = 0;
+        while (freed < ${spare} && blocks.length > 0) {
+          var last = blocks.pop();
+          Module._free(last[0]);
+          freed += last[1];
+        }
+        Module._malloc(freed - ${spare});
       };</script>`;
     return index.replace('<script async src="stakmir.js"', script + '\n<script async src="stakmir.js"');
 }
@@ -60,7 +74,7 @@ function serve(pageDir) {
             file = path.join(SOURCE_DIR, 'tests', 'render', 'reference', path.basename(url.pathname));
         } else if (url.pathname === '/low-memory.html') {
             file = path.join(pageDir, 'index.html');
-            body = lowMemoryPage(fs.readFileSync(file, 'utf8'), 0);
+            body = lowMemoryPage(fs.readFileSync(file, 'utf8'), 48 * 1024);
         } else if (url.pathname === '/') {
             file = path.join(pageDir, 'index.html');
         }
@@ -107,9 +121,22 @@ async function launch(extraArgs = []) {
 function pageHooks(holdFrames, hideS3tc) {
     const hooks = { callbacks: [], now: 0, deletedTextures: 0, held: holdFrames };
     window.stakmirTest = hooks;
+    hooks.frames = 0;
+    hooks.clears = 0;
     if (holdFrames) {
         window.requestAnimationFrame = callback => hooks.callbacks.push(callback);
+    } else {
+        const request = window.requestAnimationFrame.bind(window);
+        window.requestAnimationFrame = callback => request(time => {
+            hooks.frames += 1;
+            callback(time);
+        });
     }
+    const clear = WebGLRenderingContext.prototype.clear;
+    WebGLRenderingContext.prototype.clear = function (mask) {
+        hooks.clears += 1;  // the game clears once per frame it draws: once per tick
+        return clear.call(this, mask);
+    };
     // Runs `count` frames, each `ms` after the last; returns how many callbacks wait for the next.
     hooks.step = (count, ms) => {
         for (let i = 0; i < count; ++i) {
@@ -130,7 +157,13 @@ function pageHooks(holdFrames, hideS3tc) {
             return name.includes('s3tc') ? null : extension.call(this, name);
         };
     }
+    const create = WebGLRenderingContext.prototype.createTexture;
     const remove = WebGLRenderingContext.prototype.deleteTexture;
+    hooks.createdTextures = 0;
+    WebGLRenderingContext.prototype.createTexture = function () {
+        hooks.createdTextures += 1;
+        return create.call(this);
+    };
     WebGLRenderingContext.prototype.deleteTexture = function (texture) {
         hooks.deletedTextures += 1;
         return remove.call(this, texture);
@@ -139,7 +172,8 @@ function pageHooks(holdFrames, hideS3tc) {
 
 class Game {
     constructor(browser, server, outDir, page) {
-        Object.assign(this, { browser, server, outDir, page, shots: 0, log: [] });
+        Object.assign(this, { browser, server, outDir, page, shots: 0, log: [], requests: [] });
+        page.on('request', request => this.requests.push(request.url()));
         page.on('console', message => this.log.push(message.text()));
         page.on('pageerror', error => this.log.push('page error: ' + error.message));
     }
@@ -151,7 +185,7 @@ class Game {
         await page.setViewport({ width: 800, height: 600 });
         await page.goto(server.url + file, { waitUntil: 'load' });
         await page.waitForFunction(() => window.stakmirTest.callbacks.length > 0 || !window.stakmirTest.held ||
-                                         !document.getElementById('note').hidden, { timeout: 20000 });
+                                         !document.getElementById('note').hidden, POLL);
         return game;
     }
 
@@ -229,7 +263,8 @@ class Game {
             const shown = element => getComputedStyle(element).display !== 'none';
             return { shown: shown(note), text: note.textContent, kind: note.className,
                      canvasShown: shown(document.getElementById('canvas')),
-                     waiting: window.stakmirTest.callbacks.length, deleted: window.stakmirTest.deletedTextures };
+                     waiting: window.stakmirTest.callbacks.length, created: window.stakmirTest.createdTextures,
+                     deleted: window.stakmirTest.deletedTextures };
         });
     }
 }
@@ -286,6 +321,9 @@ class Picture {
 const bright = p => Math.min(...p) > 200;
 const darkText = p => Math.max(...p) < 110;
 const helpShown = image => image.fraction(HELP_BOX, bright) > 0.6 && image.fraction(HELP_BOX, darkText) > 0.02;
+// The well's backdrop fills its place once the intro is over.
+const wellShown = image => image.fraction([WELL[0] + 5, WELL[1] + 5, WELL[2] - 10, WELL[3] - 10],
+                                          p => p[2] > p[0] + 40) > 0.5;
 const questionShown = image => image.fraction(QUESTION_BOX, p => Math.min(...p) > 170) > 0.85;
 
 // Runs of well rows that differ from the backdrop, top first: [first y, last y, left x, right x,
@@ -540,13 +578,13 @@ async function casePause(game) {
     await (await game.cdp()).send('Emulation.setFocusEmulationEnabled', { enabled: false });
     const other = await game.browser.newPage();
     await other.bringToFront();
-    await game.page.waitForFunction(() => document.visibilityState === 'hidden' && !document.hasFocus());
+    await game.page.waitForFunction(() => document.visibilityState === 'hidden' && !document.hasFocus(), POLL);
     const veiled = await game.grab('paused');
     check(veiled.brightness() > playing.brightness() + 20, 'no pause veil when the page was left');
     await game.step(30);
     check((await game.grab()).difference(veiled) < 0.01, 'the game went on while the page was away');
     await game.page.bringToFront();
-    await game.page.waitForFunction(() => document.visibilityState === 'visible' && document.hasFocus());
+    await game.page.waitForFunction(() => document.visibilityState === 'visible' && document.hasFocus(), POLL);
     await game.step();
     const resumed = await game.grab('resumed');
     check(resumed.brightness() < playing.brightness() + 5, 'the veil stayed when the page came back');
@@ -570,7 +608,7 @@ async function caseQuitKeys(browser, server, outDir) {
         await game.screenshot('quit-note');
         await game.page.click('#note a');
         await game.page.waitForFunction(() => document.getElementById('note').hidden &&
-                                              window.stakmirTest.callbacks.length > 0, { timeout: 20000 });
+                                              window.stakmirTest.callbacks.length > 0, POLL);
         await game.step(60);
         check(helpShown(await game.grab()), 'Play again did not start a new game');
         await game.page.close();
@@ -583,6 +621,113 @@ async function checkQuitNote(game, what) {
           `${what}: no play-again note in the canvas's place (${JSON.stringify(note)})`);
     check(note.waiting === 0, `${what}: the game still asks for frames after quitting`);
     check(note.deleted === 9, `${what}: ${note.deleted} textures released, not 9`);
+}
+
+// The page itself, with the browser's own animation frames: title, icon and key legend, nothing
+// fetched from elsewhere, the canvas in the middle; the intro plays into the help screen; the
+// game's keys are kept from the page (no scrolling), every other key and Control shortcuts
+// stay with the browser.
+async function casePage(game) {
+    const page = game.page;
+    await stepUntilReal(game, 'the end of the intro', image => helpShown(image) && wellShown(image), 10000);
+    await game.screenshot('help');
+    // The browser's frames come at 60 a second; the game ticks at nearly every one, 58.8 times a
+    // second, as on the desktop, not at two frames of three as a plain millisecond clock would.
+    const count = () => page.evaluate(() => [window.stakmirTest.frames, window.stakmirTest.clears, performance.now()]);
+    const [frames0, ticks0, time0] = await count();
+    await new Promise(resolve => setTimeout(resolve, 2000));
+    const [frames1, ticks1, time1] = await count();
+    const perSecond = 1000 * (ticks1 - ticks0) / (time1 - time0);
+    const perFrame = (ticks1 - ticks0) / (frames1 - frames0);
+    check(perSecond < 1000 / TICK_MS + 0.5 && perFrame > 0.9, `${perSecond.toFixed(1)} ticks a second, ${perFrame.toFixed(3)} a frame`);
+    check(await page.title() === 'Stakmir', `the page is titled ${await page.title()}`);
+    const icons = await page.evaluate(async () => Promise.all(
+        [...document.querySelectorAll('link[rel=icon]')].map(async link => {
+            const image = new Image();
+            image.src = link.href;
+            await image.decode();
+            return `${image.naturalWidth}x${image.naturalHeight}`;
+        })));
+    check(icons.join() === '16x16,32x32', `the page's icons are ${icons}`);
+    const legend = await page.evaluate(() => document.querySelector('.legend').textContent.replace(/\s+/g, ' '));
+    for (const words of ['Rotate', 'Left', 'Right', 'Faster', 'Slam', 'Quit', 'Esc Q X F2 F9']) {
+        check(legend.includes(words), `the key legend does not name ${words}: ${legend}`);
+    }
+    const box = await page.evaluate(() => {
+        const rect = document.getElementById('canvas').getBoundingClientRect();
+        return { centre: rect.left + rect.width / 2, middle: innerWidth / 2, width: rect.width, height: rect.height };
+    });
+    check(Math.abs(box.centre - box.middle) <= 1 && box.width === W + 2 && box.height === H + 2,
+          `the canvas is not a centred ${W} by ${H}: ${JSON.stringify(box)}`);
+    const elsewhere = game.requests.filter(url => !url.startsWith(game.server.url) && !url.startsWith('data:'));
+    check(elsewhere.length === 0, `the page fetched from elsewhere: ${elsewhere}`);
+
+    // A page taller than the window: the browser would scroll for the arrows, space and Page Down.
+    await page.setViewport({ width: 800, height: 300 });
+    await page.evaluate(() => {
+        window.prevented = {};
+        window.addEventListener('keydown', event => {
+            window.prevented[event.key + (event.ctrlKey ? '+ctrl' : '')] = event.defaultPrevented;
+        });
+    });
+    for (const key of ['ArrowDown', 'Space', 'PageDown', 'Digit2', 'Numpad2', 'KeyA']) {
+        await game.press(key);
+    }
+    await new Promise(resolve => setTimeout(resolve, 300));  // the browser scrolls smoothly, when it does
+    check(await page.evaluate(() => window.scrollY) === 0, 'a key of the game scrolled the page');
+    await game.press('End');
+    await page.waitForFunction(() => window.scrollY > 0, { ...POLL, timeout: 3000 }).catch(() => {
+        throw new Failure('End, which the game does not use, did not scroll the page');
+    });
+    await game.press('Tab');
+    await page.keyboard.down('Control');
+    await game.press('KeyX');  // a browser shortcut: it must not quit the game
+    await page.keyboard.up('Control');
+    const prevented = await page.evaluate(() => window.prevented);
+    const expected = { ArrowDown: true, ' ': true, PageDown: true, 2: true, Tab: false, a: false, End: false,
+                       'x+ctrl': false };
+    for (const [key, want] of Object.entries(expected)) {
+        check(prevented[key] === want, `the page's own use of ${key} was ${want ? 'not ' : ''}suppressed`);
+    }
+    await new Promise(resolve => setTimeout(resolve, 300));
+    check((await game.note()).canvasShown, 'Control+X ended the game');
+}
+
+// Grabs the canvas while the browser runs its own frames until `test` holds.
+async function stepUntilReal(game, what, test, ms) {
+    const end = Date.now() + ms;
+    while (Date.now() < end) {
+        if (test(await game.grab())) {
+            return;
+        }
+        await new Promise(resolve => setTimeout(resolve, 50));
+    }
+    throw new Failure(`${what} did not come within ${ms} ms`);
+}
+
+// Without WebGL, and short of memory at start: one line on the page in the canvas's place, no
+// frames asked for, and nothing left made (every texture made is deleted again).
+async function caseFailures(browser, server, outDir) {
+    const noWebgl = await launch(['--disable-webgl']);
+    try {
+        const game = await Game.open(noWebgl, server, outDir);
+        await checkFailure(game, 'without WebGL', /^Stakmir cannot start: .*WebGL/);
+        await game.screenshot('no-webgl');
+    } finally {
+        await noWebgl.close();
+    }
+    const game = await Game.open(browser, server, outDir, { file: 'low-memory.html' });
+    await checkFailure(game, 'short of memory', /^Stakmir cannot start: out of memory/);
+    await game.screenshot('low-memory');
+}
+
+async function checkFailure(game, what, line) {
+    const note = await game.note();
+    check(note.shown && note.kind === 'failure' && !note.canvasShown && line.test(note.text),
+          `${what}: no failure line in the canvas's place (${JSON.stringify(note)}; the page said: ` +
+          `${game.log.slice(-5).join(' | ')})`);
+    check(note.waiting === 0 && note.created === note.deleted,
+          `${what}: something was left started (${JSON.stringify(note)})`);
 }
 
 async function playToTheEnd(game) {
@@ -624,6 +769,8 @@ const CASES = {
     pause: { run: casePause },
     quit_keys: { run: caseQuitKeys, custom: true },
     game_over: { run: caseGameOver },
+    failures: { run: caseFailures, custom: true },
+    page: { run: casePage, open: { holdFrames: false } },
 };
 
 async function main() {

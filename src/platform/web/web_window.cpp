@@ -20,6 +20,8 @@ namespace {
 constexpr char CANVAS[] = "#canvas";
 constexpr int CANVAS_WIDTH = 480;
 constexpr int CANVAS_HEIGHT = 320;
+// The clock's step: the game's tick interval (a tick runs when more than 16 ms have passed).
+constexpr uint64_t CLOCK_STEP_MS = 17;
 
 struct WebWindow {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
@@ -115,8 +117,14 @@ int poll_event(AppEvent *event) {
 // A pass ends when the page's frame does; the browser calls the next.
 void platform_wait_event(uint32_t /*milliseconds*/) {}
 
+// The current frame's timestamp in steps of 17 ms. Frames come at the display's rate, 16.7 ms
+// apart at 60 Hz: a millisecond clock read at frames shows 16 ms between two of every three of
+// them, and the game would tick at only two of three frames, 40 times a second. Counted in steps
+// of the tick interval, the clock has moved on at all but one frame in 51, and the game ticks
+// 58.8 times a second as on the desktop, at 60 Hz and at any faster display rate alike.
 uint32_t platform_time_ms() {
-    return static_cast<uint32_t>(static_cast<uint64_t>(web_window.clock_ms));
+    const auto ms = static_cast<uint64_t>(web_window.clock_ms);
+    return static_cast<uint32_t>(ms - ms % CLOCK_STEP_MS);
 }
 
 // The browser shows the canvas when the frame's callback returns.
