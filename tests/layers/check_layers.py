@@ -3,7 +3,8 @@
 
 Each folder of src/ (and data/) is a layer and may include only the layers below it; a
 platform's own folder (platform/sdl, platform/win32, platform/web) may use what all platforms
-share in platform/ but nothing of another platform. Prints one line per offending include and
+share in platform/ but nothing of another platform. The program's entry for one platform
+(app/web_main.cpp) may use that platform's own header too. Prints one line per offending include and
 exits 1 when there is any."""
 import pathlib
 import re
@@ -28,6 +29,8 @@ def layer_of(path):
         return "data", None
     if parts[1] == "platform" and len(parts) > 3:
         return "platform", parts[2]
+    if parts[1] == "app" and parts[-1].endswith("_main.cpp"):
+        return "app", parts[-1][: -len("_main.cpp")]
     return parts[1], None
 
 
