@@ -810,6 +810,8 @@ async function main() {
     }
 }
 
+module.exports = { serve, launch, pageHooks };
+
 if (require.main === module) {
     main().then(code => process.exit(code));
 }
