@@ -659,6 +659,16 @@ async function casePage(game) {
     });
     check(Math.abs(box.centre - box.middle) <= 1 && box.width === W + 2 && box.height === H + 2,
           `the canvas is not a centred ${W} by ${H}: ${JSON.stringify(box)}`);
+    // A drag on the canvas, which moves the window on the desktop, changes nothing on a page.
+    const still = await game.grab();
+    await page.mouse.move(box.centre, 200);
+    await page.mouse.down();
+    await page.mouse.move(box.centre - 100, 260, { steps: 5 });
+    await page.mouse.up();
+    await new Promise(resolve => setTimeout(resolve, 200));
+    const moved = await page.evaluate(() => document.getElementById('canvas').getBoundingClientRect().left);
+    check(Math.abs(moved + box.width / 2 - box.middle) <= 1, 'a drag moved the canvas');
+    check((await game.grab()).difference(still) < 0.5, 'a drag changed the picture of the help screen');
     const elsewhere = game.requests.filter(url => !url.startsWith(game.server.url) && !url.startsWith('data:'));
     check(elsewhere.length === 0, `the page fetched from elsewhere: ${elsewhere}`);
 
