@@ -12,7 +12,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libosmesa6-dev libegl-dev
   xvfb xauth xdotool openbox x11-xserver-utils x11-utils imagemagick python3
   # the art pipeline
-  libpng-dev libfreetype-dev libsquish-dev libstb-dev fonts-dejavu-core
+  libpng-dev libfreetype-dev libsquish-dev libstb-dev fonts-dejavu-core fonts-dejavu-extra
   # installation and Debian package checks
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev
 )

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -144,15 +146,32 @@ void create_picture(TextureSet *set, int index, const EncodedImage *image, GLenu
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, buffer.get());
 }
 
+using TileSlot = std::array<uint8_t, TILE_SLOT * TILE_SLOT * 2>;
+
+// A 15 by 15 luminance-alpha tile in its 16 by 16 slot, its last column and row repeated once
+// more. A cell whose edge runs through pixel centres (a piece on a half row) samples one texel
+// beyond the tile there, so that texel must carry the tile's own edge.
+void pad_tile(const uint8_t *tile, TileSlot *slot) {
+    for (int y = 0; y < TILE_SLOT; ++y) {
+        for (int x = 0; x < TILE_SLOT; ++x) {
+            const int from = std::min(y, TILE_SIZE - 1) * TILE_SIZE + std::min(x, TILE_SIZE - 1);
+            (*slot)[size_t(y * TILE_SLOT + x) * 2] = tile[from * 2];
+            (*slot)[size_t(y * TILE_SLOT + x) * 2 + 1] = tile[from * 2 + 1];
+        }
+    }
+}
+
 void create_tiles(TextureSet *set) {
     begin_texture(set, TEX_TILES);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, TILE_ATLAS_WIDTH, TILE_ATLAS_HEIGHT, 0,
                  GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, nullptr);
     const Buffer buffer = make_buffer(TILE_SIZE * TILE_SIZE * 2);
+    TileSlot slot{};
     for (int k = 0; k < TILE_COUNT; ++k) {
         decode_text6(&IMAGE_TILES[k], buffer.get());
-        glTexSubImage2D(GL_TEXTURE_2D, 0, TILE_SLOT * k, 0, TILE_SIZE, TILE_SIZE, GL_LUMINANCE_ALPHA,
-                        GL_UNSIGNED_BYTE, buffer.get());
+        pad_tile(buffer.get(), &slot);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, TILE_SLOT * k, 0, TILE_SLOT, TILE_SLOT, GL_LUMINANCE_ALPHA,
+                        GL_UNSIGNED_BYTE, slot.data());
     }
 }
 

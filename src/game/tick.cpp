@@ -13,9 +13,24 @@ bool current_collides(const GameState *state) {
     return piece_collides(&state->current, &state->board[0][0]) != 0;
 }
 
+// Moves the piece `step` rows down and tells whether it collides where it stops. A step of two
+// rows or more could carry the piece past a locked row it never overlapped, so such a step goes
+// one row at a time and stops at the first position that collides; shorter steps, which always
+// overlap every row they pass, move in one addition.
+bool fall_by(GameState *state, float step) {
+    const float start = state->current.row;
+    for (float k = 1.0f; step >= 2.0f && k < step; k += 1.0f) {
+        state->current.row = start + k;
+        if (current_collides(state)) {
+            return true;
+        }
+    }
+    state->current.row = start + step;
+    return current_collides(state);
+}
+
 void tick_falling(GameState *state) {
-    state->current.row += state->soft_drop != 0 ? SOFT_DROP_STEP : state->fall_speed;
-    if (current_collides(state)) {
+    if (fall_by(state, state->soft_drop != 0 ? SOFT_DROP_STEP : state->fall_speed)) {
         piece_land(state, 0);
     }
 }
@@ -33,8 +48,7 @@ void lock_piece(GameState *state) {
 
 void tick_landed(GameState *state) {
     const float resting_row = state->current.row;
-    state->current.row += state->fall_speed;  // gravity, never the soft-drop speed
-    if (!current_collides(state)) {
+    if (!fall_by(state, state->fall_speed)) {  // gravity, never the soft-drop speed
         state->mode = MODE_FALLING;
         state->ticks = FALL_AGAIN_MARK;
         return;

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <vector>
@@ -117,27 +118,41 @@ TEST_P(Textures, NineDistinctTexturesWithTheirSizesFormatsAndParameters) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-// Each picture is uploaded at texel (0, 0) of its texture; tile k at column 16 k.
+// A decoded 15 by 15 tile with its last column and row repeated: the 16 by 16 slot it fills.
+Bytes padded_tile(const EncodedImage &image) {
+    const Bytes tile = decode(image, 15 * 15 * 2);
+    Bytes out;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const auto at = tile.begin() + (std::min(y, 14) * 15 + std::min(x, 14)) * 2;
+            out.insert(out.end(), at, at + 2);
+        }
+    }
+    return out;
+}
+
+// Each picture is uploaded at texel (0, 0) of its texture. Tile k fills the 16 by 16 slot at
+// column 16 k, its edge texels repeated into the slot's last column and row, which a cell on a
+// half row samples.
 TEST_P(Textures, PicturesSitAtTheOriginOfTheirTextures) {
     const struct {
         int index;
         const EncodedImage *image;
         GLenum format;
-        int channels, width, height, x0;
-    } pictures[] = {{TEX_TITLE, &IMAGE_TITLE, GL_RGBA, 4, 107, 27, 0},
-                    {TEX_CAPTION, &IMAGE_CAPTION, GL_ALPHA, 1, 154, 19, 0},
-                    {TEX_TILES, &IMAGE_TILES[0], GL_LUMINANCE_ALPHA, 2, 15, 15, 0},
-                    {TEX_TILES, &IMAGE_TILES[1], GL_LUMINANCE_ALPHA, 2, 15, 15, 16},
-                    {TEX_TILES, &IMAGE_TILES[2], GL_LUMINANCE_ALPHA, 2, 15, 15, 32},
-                    {TEX_TILES, &IMAGE_TILES[3], GL_LUMINANCE_ALPHA, 2, 15, 15, 48},
-                    {TEX_TILES, &IMAGE_TILES[4], GL_LUMINANCE_ALPHA, 2, 15, 15, 64},
-                    {TEX_FONT_TEXT, &font_text.atlas, GL_ALPHA, 1, 128, 128, 0},
-                    {TEX_FONT_SCORE, &font_score.atlas, GL_ALPHA, 1, 128, 128, 0}};
+        int channels, width, height;
+    } pictures[] = {{TEX_TITLE, &IMAGE_TITLE, GL_RGBA, 4, 107, 27},
+                    {TEX_CAPTION, &IMAGE_CAPTION, GL_ALPHA, 1, 154, 19},
+                    {TEX_FONT_TEXT, &font_text.atlas, GL_ALPHA, 1, 128, 128},
+                    {TEX_FONT_SCORE, &font_score.atlas, GL_ALPHA, 1, 128, 128}};
     for (const auto &p : pictures) {
-        SCOPED_TRACE(testing::Message() << "texture " << p.index << " x0 " << p.x0);
+        SCOPED_TRACE(testing::Message() << "texture " << p.index);
         bind(p.index);
-        EXPECT_EQ(read_texture(p.format, p.channels, p.width, p.height, p.x0),
+        EXPECT_EQ(read_texture(p.format, p.channels, p.width, p.height),
                   decode(*p.image, p.width * p.height * p.channels));
+    }
+    bind(TEX_TILES);
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(read_texture(GL_LUMINANCE_ALPHA, 2, 16, 16, 16 * k), padded_tile(IMAGE_TILES[k])) << "tile " << k;
     }
 }
 

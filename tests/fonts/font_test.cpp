@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -112,6 +113,29 @@ TEST(TextFont, Ranges) {
     EXPECT_EQ(widest, (std::set<int>{'@'}));
     EXPECT_EQ(right, 128);   // the last texel column used is 127
     EXPECT_EQ(bottom, 124);  // and the last row 123
+}
+
+// Characters that look alike read apart at the size drawn: each pair, drawn at the same pen
+// position, differs by at least a quarter of full ink in at least six texels.
+TEST(TextFont, LookAlikesDifferAsDrawn) {
+    constexpr int CLEAR = 64, MIN_TEXELS = 6, SIDE = 24;  // canvas from 4 left of and above the pen
+    const std::vector<uint8_t> atlas = atlas_top_down(font_text);
+    const auto drawn = [&](char c) {
+        const Glyph *g = find(font_text, c);
+        std::vector<int> canvas(SIDE * SIDE, 0);
+        for (int y = 0; y < g->height; ++y) {
+            for (int x = 0; x < g->width; ++x) {
+                canvas[size_t((4 + g->y_offset + y) * SIDE + 4 + g->x_offset + x)] = atlas[size_t((g->y + y) * 128 + g->x + x)];
+            }
+        }
+        return canvas;
+    };
+    for (const char *pair : {"S5", "8B", "0O", "1l", "1I", "38", "3S", "8S"}) {
+        const std::vector<int> a = drawn(pair[0]), b = drawn(pair[1]);
+        int differing = 0;
+        for (size_t i = 0; i < a.size(); ++i) differing += std::abs(a[i] - b[i]) >= CLEAR;
+        EXPECT_GE(differing, MIN_TEXELS) << pair;
+    }
 }
 
 // In both atlases the rectangles lie inside and apart, every inked texel lies inside a

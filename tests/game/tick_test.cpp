@@ -80,6 +80,32 @@ TEST(Tick, MovedOverAGapFallsAgainWithoutASecondBonus) {
     EXPECT_EQ(state.bonus, 75);
 }
 
+// From two rows a tick on, gravity may not carry a piece past a one-cell-thick stack, neither
+// while falling nor from rest: the flat bar at 2 rows a tick, the bar and the square at more.
+TEST(Tick, FastGravityStopsOnTheFirstLockedRow) {
+    const struct {
+        int32_t kind;
+        float speed;
+        int lowest_box_row;
+    } cases[] = {{2, 2.0f, 1}, {2, 3.0f, 1}, {3, 3.0f, 3}, {3, 7.5f, 3}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.speed);
+        GameState state = fresh_state(1, MODE_FALLING);
+        fill_row(state, 10, 0);
+        state.fall_speed = c.speed;
+        state.current = piece(c.kind, 0, 3, 0.0f);
+        for (int n = 0; n < 50 && state.mode != MODE_SETTLE; ++n) {
+            game_tick(&state);
+        }
+        ASSERT_EQ(state.mode, MODE_SETTLE);
+        EXPECT_EQ(state.current.row, static_cast<float>(9 - c.lowest_box_row));
+        EXPECT_NE(state.board[9][4], 0) << "locked on the stack";
+        for (int r = 11; r < BOARD_ROWS; ++r) {
+            EXPECT_EQ(occupancy(state)[r], "..........") << "passed through to row " << r;
+        }
+    }
+}
+
 // A slam drops two rows a tick and locks in the tick that lands, with bonus 10 - ticks + 2. (A slam of
 // ten ticks from the spawn: the scripted whole game.)
 TEST(Tick, SlamFromRow327LocksInItsFourthTick) {

@@ -2,7 +2,7 @@
 """The real program as a player meets it: run under Xvfb with openbox, driven by real key and
 pointer events, and checked by screenshots taken from the X server and by its exit status.
 
-    window_test.py PROGRAM WORKDIR CASE
+    window_test.py PROGRAM WORKDIR CASE [REFUSING_ALLOCATOR]
 
 Screenshots of each case are kept in WORKDIR/CASE/ for a person to look at."""
 import os
@@ -433,6 +433,38 @@ def case_display_lost(desktop, game):
         raise Failure(f"status {status} and {said!r} when the display went away")
 
 
+def one_line_and_status_1(what, status, said, expected):
+    """The program ended with status 1 and exactly one line on stderr that contains `expected`."""
+    lines = said.strip().splitlines()
+    if status != 1 or len(lines) != 1 or expected not in lines[0]:
+        raise Failure(f"{what}: status {status} and {said!r}, not one line about {expected!r} and status 1")
+
+
+def case_failures(desktop, program, refusing_allocator):
+    """Start-up failures after the display is open: no OpenGL driver, and out of memory for the
+    game record or for the pictures. Each is one line and status 1."""
+    runs = [("no OpenGL driver", {"LIBGL_DRIVERS_PATH": "/nonexistent"}, "cannot create the OpenGL context")]
+    if refusing_allocator:  # not under the sanitizers, whose allocator cannot be replaced this way
+        runs += [(f"no memory for the {what}", {"LD_PRELOAD": refusing_allocator, "STAKMIR_TEST_REFUSE": what},
+                  f"out of memory {expected}") for what, expected in
+                 (("record", "for the game record"), ("pictures", "while decoding the pictures"))]
+    for what, env, expected in runs:
+        result = subprocess.run([program], env=dict(desktop.env, **env), capture_output=True, text=True, timeout=60)
+        one_line_and_status_1(what, result.returncode, result.stderr, expected)
+
+
+def case_window_destroyed(desktop, game):
+    """Another program destroying the game's window: one line and status 1, not an X error report."""
+    wait_for("a first frame", lambda: game.grab().brightness() > 10)
+    desktop.run("xdotool", "windowclose", str(game.window), check=True)
+    try:
+        status = game.process.wait(10)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end when its window was destroyed")
+    with open(os.path.join(game.outdir, "program.log"), errors="replace") as log:
+        one_line_and_status_1("window destroyed", status, log.read(), "window was destroyed by another program")
+
+
 def play_case(case, desktop, game, outdir):
     """Runs one case on a started game; on failure keeps a picture of the whole screen."""
     try:
@@ -459,11 +491,14 @@ def main():
         elif case in ("quit_keys", "game_over"):
             desktop = Desktop(outdir)
             {"quit_keys": case_quit_keys, "game_over": case_game_over}[case](desktop, program, outdir)
+        elif case == "failures":
+            desktop = Desktop(outdir)
+            case_failures(desktop, program, sys.argv[4] if len(sys.argv) > 4 else None)
         else:
             desktop = Desktop(outdir)
             game = Game(desktop, program, outdir, wait_active=case != "window")
             play_case({"window": case_window, "play": case_play, "pause": case_pause, "drag": case_drag,
-                       "display_lost": case_display_lost}[case], desktop, game, outdir)
+                       "display_lost": case_display_lost, "window_destroyed": case_window_destroyed}[case], desktop, game, outdir)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

@@ -5,6 +5,8 @@
 // with STAKMIR_UPDATE_REFERENCES=1: each frame is then written to tests/render/reference/.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -34,8 +36,8 @@ protected:
         release_textures(textures_);
         test_gl_close();
     }
-    static Picture draw(GameState state) {
-        state.textures = textures_;
+    static Picture draw(GameState state, const TextureSet *textures = textures_) {
+        state.textures = textures;
         render_frame(&state);
         Picture p = test_gl_read_rgba();
         for (size_t i = 3; i < p.size(); i += 4) {
@@ -229,5 +231,82 @@ TEST_F(Frames, FallingPieceColourIsClampedThenTinted) {
     s.current = PieceState{3, 0, 3, 5.0f};  // the square: code 3 at box row 2, column 1 = well (7, 4)
     expect_near(rgb(draw(s), 360 + tx, 190 + ty), bytes(PIECE_COLOURS[3], luminance), 2, "falling square");
 }
+
+// ---- Pieces on half rows ----
+
+// Each test opens its own context, on the compressed (true) or the processor (false) path.
+class HalfRows : public Frames, public ::testing::WithParamInterface<bool> {
+protected:
+    static void SetUpTestSuite() {}
+    static void TearDownTestSuite() {}
+    void SetUp() override {
+        ASSERT_TRUE(test_gl_open(W, H, GetParam()));
+        textures_ = create_textures();
+        ASSERT_NE(textures_, nullptr);
+    }
+    void TearDown() override {
+        release_textures(textures_);
+        textures_ = nullptr;
+        test_gl_close();
+    }
+};
+
+// Pixels of the cells of a shape with its box's top-left cell at (row, column) that show the
+// backdrop. A pixel belongs to a cell when its centre lies in the cell's square, the bottom and
+// left edges included as the rasteriser includes them; the two-pixel corners, where the tiles
+// are rounded off, are left out.
+int see_through(const Picture &got, const Picture &backdrop, const uint16_t shape[4], double row, double column) {
+    int count = 0;
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            if (((shape[y] >> (12 - 4 * x)) & 15u) == 0) continue;
+            const double x0 = 300 + 15 * (column + x), y0 = 295 - 15 * (row + y);
+            for (int py = static_cast<int>(std::floor(y0)); py < y0 + 15; ++py) {
+                for (int px = static_cast<int>(std::floor(x0)); px < x0 + 15; ++px) {
+                    const double u = px + 0.5 - x0, v = py + 0.5 - y0;
+                    const bool corner = (u < 2 || u > 13) && (v < 2 || v > 13);
+                    if (u >= 0 && u < 15 && v >= 0 && v < 15 && !corner && rgb(got, px, py) == rgb(backdrop, px, py)) {
+                        ++count;
+                    }
+                }
+            }
+        }
+    }
+    return count;
+}
+
+// The upcoming piece of every kind (five of them rest on half rows) and a falling piece of every
+// kind and rotation at row 1.5 cover the backdrop wherever their tiles are opaque: the backdrop
+// is the same frame drawn with fully transparent tiles.
+TEST_P(HalfRows, PiecesCoverTheBackdrop) {
+    GLuint clear = 0;
+    glGenTextures(1, &clear);
+    glBindTexture(GL_TEXTURE_2D, clear);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    const std::vector<uint8_t> zeros(128 * 16 * 2, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, 128, 16, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, zeros.data());
+    TextureSet without_tiles = *textures_;
+    without_tiles.names[TEX_TILES] = clear;
+    for (int kind = 0; kind < PIECE_KINDS; ++kind) {
+        for (int rotation = 0; rotation < 4; ++rotation) {
+            SCOPED_TRACE(testing::Message() << "kind " << kind << " rotation " << rotation);
+            GameState s = scene_default();
+            s.current = PieceState{kind, rotation, 3, 1.5f};
+            s.queue[0].kind = kind;
+            const Picture got = draw(s), backdrop = draw(s, &without_tiles);
+            EXPECT_EQ(see_through(got, backdrop, piece_shapes[kind][rotation], 1.5, 3), 0) << "falling piece";
+            const PreviewLayout &p = PREVIEW_LAYOUT[kind];
+            EXPECT_EQ(see_through(got, backdrop, piece_shapes[kind][p.rotation], p.pivot_row + p.row_offset - 3.0,
+                                  p.pivot_column - p.column_offset),
+                      0)
+                << "upcoming piece";
+        }
+    }
+    glDeleteTextures(1, &clear);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, HalfRows, ::testing::Bool(), [](const ::testing::TestParamInfo<bool> &param_info) {
+    return param_info.param ? "Compressed" : "Processor";
+});
 
 }  // namespace

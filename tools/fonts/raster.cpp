@@ -11,7 +11,6 @@ namespace fontgen {
 struct Face {
     FT_Library library = nullptr;
     FT_Face face = nullptr;
-    RenderMode mode = RenderMode::mono;
 };
 
 void FaceDeleter::operator()(Face *face) const {
@@ -20,10 +19,8 @@ void FaceDeleter::operator()(Face *face) const {
     delete face;
 }
 
-FacePtr face_open(const std::string &path, int pixel_size, double x_scale, RenderMode mode,
-                  std::string &error) {
+FacePtr face_open(const std::string &path, int pixel_size, double x_scale, std::string &error) {
     FacePtr face(new Face);
-    face->mode = mode;
     if (FT_Init_FreeType(&face->library) != 0) {
         error = "cannot initialise FreeType";
         return nullptr;
@@ -81,9 +78,8 @@ void ink_trim(Ink &ink) {
 }  // namespace
 
 bool face_render(Face &face, uint32_t code, Ink &ink, std::string &error) {
-    const FT_Int32 target = face.mode == RenderMode::mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_LIGHT;
     const FT_UInt index = FT_Get_Char_Index(face.face, code);
-    if (index == 0 || FT_Load_Glyph(face.face, index, FT_LOAD_RENDER | target) != 0) {
+    if (index == 0 || FT_Load_Glyph(face.face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) {
         error = "the font has no glyph for code " + std::to_string(code);
         return false;
     }

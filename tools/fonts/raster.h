@@ -15,13 +15,9 @@ struct FaceDeleter {
 // An open font face at a fixed pixel size; closed when the pointer goes.
 using FacePtr = std::unique_ptr<Face, FaceDeleter>;
 
-// How glyphs are rasterised.
-enum class RenderMode { mono, light };
-
-// Opens `path` at `pixel_size` with a horizontal scale (1 = natural width); null and a message
-// on failure.
-FacePtr face_open(const std::string &path, int pixel_size, double x_scale, RenderMode mode,
-                  std::string &error);
+// Opens `path` at `pixel_size` with a horizontal scale (1 = natural width), for glyphs that are
+// lightly hinted (heights only) and anti-aliased; null and a message on failure.
+FacePtr face_open(const std::string &path, int pixel_size, double x_scale, std::string &error);
 // Renders `code` and trims empty rows and columns of the bitmap; false with a message on error.
 bool face_render(Face &face, uint32_t code, Ink &ink, std::string &error);
 

@@ -31,7 +31,7 @@ constexpr Glyph SCORE_GLYPHS[] = {
 bool render_fitted(const std::string &path, uint32_t code, int max_width, Ink &ink, std::string &error) {
     double scale = X_SCALE;
     for (int attempt = 0; attempt < 8; ++attempt) {
-        FacePtr face = face_open(path, PIXEL_SIZE, scale, RenderMode::light, error);
+        FacePtr face = face_open(path, PIXEL_SIZE, scale, error);
         if (!face || !face_render(*face, code, ink, error)) return false;
         if (ink.width <= max_width) return true;
         scale *= double(max_width) / double(ink.width + 1);

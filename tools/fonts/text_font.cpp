@@ -1,4 +1,6 @@
-// The small text font: DejaVu Sans Condensed at 11 pixels, one-bit hinted for crisp black text,
+// The small text font: DejaVu Sans Condensed at 11 pixels, lightly hinted and anti-aliased so
+// that the letters keep their own shapes at this size (the curves of "S" against the corners of
+// "5", the waist of "8" against the straight back of "B", the narrow "0" against the round "O"),
 // in rectangles that keep a margin of empty texels around the ink.
 #include <algorithm>
 #include <cstring>
@@ -111,7 +113,8 @@ std::vector<KerningPair> kerning_table() {
     return pairs;
 }
 
-// Stretches anti-aliased coverage so that the darkest texel is fully opaque.
+// Stretches anti-aliased coverage so that the darkest texel is fully opaque: a stem that falls
+// between two texel columns still draws solid black at its core.
 void ink_normalise(Ink &ink) {
     int top = 0;
     for (uint8_t v : ink.pixels) top = std::max(top, int(v));
@@ -123,11 +126,8 @@ void ink_normalise(Ink &ink) {
 
 bool build_text_font(const std::string &font_dir, BuiltFont &out, std::string &error) {
     const std::string path = font_dir + "/DejaVuSansCondensed.ttf";
-    FacePtr face = face_open(path, PIXEL_SIZE, 1.0, RenderMode::mono, error);
+    FacePtr face = face_open(path, PIXEL_SIZE, 1.0, error);
     if (!face) return false;
-    // At this size the one-bit tilde flattens to a dash; it keeps its wave anti-aliased.
-    FacePtr smooth = face_open(path, PIXEL_SIZE, 1.0, RenderMode::light, error);
-    if (!smooth) return false;
     out = BuiltFont{};
     out.line_height = LINE_HEIGHT;
     out.has_kerning = true;
@@ -139,8 +139,8 @@ bool build_text_font(const std::string &font_dir, BuiltFont &out, std::string &e
         Ink ink;
         Glyph glyph{};
         AtlasItem item{};
-        if (!face_render(code == '~' ? *smooth : *face, uint32_t(code), ink, error)) return false;
-        if (code == '~') ink_normalise(ink);
+        if (!face_render(*face, uint32_t(code), ink, error)) return false;
+        ink_normalise(ink);
         if (!glyph_layout(char(code), ink, glyph, item.ink_x, item.ink_y, error)) return false;
         item.glyph = out.glyphs.size();
         out.glyphs.push_back(glyph);

@@ -49,7 +49,14 @@ void window_screen_position(int32_t *left, int32_t *top);
 // Waits until the window system has input or `timeout_ms` have passed (-1: no limit); false
 // when the window system cannot be waited on directly.
 bool wait_for_window_system(int timeout_ms);
-// Ends the program with one line on stderr and status 1 when the display connection breaks.
+// Watches the display connection for the whole run, from before it is opened: an X error while
+// the window is being made is remembered for display_start_error; once display_game_running
+// has been called, an X error or a broken connection ends the program with one line on stderr
+// and status 1.
 void watch_display_connection();
+// The first X error since watch_display_connection, as one line, or null when there was none.
+const char *display_start_error();
+// The window is made: from now on any X error ends the program.
+void display_game_running();
 // Sets the window icon from the embedded pictures.
 void set_window_icon(SDL_Window *window);

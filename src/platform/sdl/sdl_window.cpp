@@ -1,6 +1,9 @@
 // The window, its OpenGL context, the clock, presenting and the window's place on the screen.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -12,9 +15,61 @@ MainWindow main_window = {};
 
 namespace {
 
-bool fail(const char *what) {
-    std::fprintf(stderr, "stakmir: %s: %s\n", what, SDL_GetError());
+// What went wrong while the window was made, for the one line that reports it.
+struct Failure {
+    char text[256];
+};
+
+bool fail(Failure *failure, const char *what) {
+    std::snprintf(failure->text, sizeof failure->text, "%s: %s", what, SDL_GetError());
     return false;
+}
+
+// While the window and its context are made, what the OpenGL library writes to stderr is held
+// back: on success it is passed on as it was, on failure its last line goes into the game's own
+// line, so that a missing driver is one line that says so.
+struct HeldOutput {
+    int saved_fd;    // the real stderr, or -1 when nothing is held
+    FILE *file;      // where stderr goes meanwhile
+};
+
+HeldOutput hold_stderr() {
+    std::fflush(stderr);
+    FILE *file = std::tmpfile();
+    const int saved_fd = file != nullptr ? dup(STDERR_FILENO) : -1;
+    if (saved_fd < 0 || dup2(fileno(file), STDERR_FILENO) < 0) {
+        if (file != nullptr) std::fclose(file);
+        if (saved_fd >= 0) close(saved_fd);
+        return HeldOutput{-1, nullptr};
+    }
+    return HeldOutput{saved_fd, file};
+}
+
+std::string release_stderr(HeldOutput held) {
+    if (held.saved_fd < 0) {
+        return {};
+    }
+    std::fflush(stderr);
+    dup2(held.saved_fd, STDERR_FILENO);
+    close(held.saved_fd);
+    std::string text;
+    std::rewind(held.file);
+    for (int c = std::fgetc(held.file); c != EOF; c = std::fgetc(held.file)) {
+        text += static_cast<char>(c);
+    }
+    std::fclose(held.file);
+    return text;
+}
+
+// The last non-empty line of the held output, without its line end.
+std::string last_line(const std::string &text) {
+    const size_t end = text.find_last_not_of("\r\n");
+    if (end == std::string::npos) {
+        return {};
+    }
+    const size_t newline = text.rfind('\n', end);
+    const size_t start = newline == std::string::npos ? 0 : newline + 1;
+    return text.substr(start, end + 1 - start);
 }
 
 // Picks the window system the desktop offers. Left to itself SDL falls back to drawing into
@@ -48,6 +103,40 @@ void request_context() {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
+// The centred window with its current OpenGL context and the extension entry points.
+bool make_window(Failure *failure) {
+    SDL_Rect screen{};
+    if (SDL_GetDisplayBounds(0, &screen) != 0) {
+        return fail(failure, "cannot read the size of the screen");
+    }
+    const WindowOrigin origin = window_origin(screen.w, screen.h);
+    request_context();
+    main_window.window = SDL_CreateWindow("Stakmir", screen.x + origin.left, screen.y + origin.top, WINDOW_WIDTH,
+                                          WINDOW_HEIGHT, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    if (main_window.window == nullptr) {
+        return fail(failure, "cannot create the window");
+    }
+    main_window.left = screen.x + origin.left;
+    main_window.top = screen.y + origin.top;
+    set_window_icon(main_window.window);
+    main_window.context = SDL_GL_CreateContext(main_window.window);
+    if (main_window.context == nullptr) {
+        return fail(failure, "cannot create the OpenGL context");
+    }
+    if (SDL_GL_MakeCurrent(main_window.window, main_window.context) != 0) {
+        return fail(failure, "cannot make the OpenGL context current");
+    }
+    glViewport(0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
+    swap_interval_proc = SDL_GL_SetSwapInterval;
+    platform_find_s3tc(reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS)), SDL_GL_GetProcAddress);
+    // An X error that nothing above noticed still means the window is not what it should be.
+    if (const char *x_error = display_start_error(); x_error != nullptr) {
+        std::snprintf(failure->text, sizeof failure->text, "cannot make the window: %s", x_error);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool create_main_window() {
@@ -55,6 +144,7 @@ bool create_main_window() {
     if (!choose_video_driver()) {
         return false;
     }
+    watch_display_connection();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         const char *display = std::getenv("DISPLAY");
         std::fprintf(stderr, "stakmir: cannot open the display %s: %s\n", display != nullptr ? display : "",
@@ -62,31 +152,18 @@ bool create_main_window() {
         return false;
     }
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);  // the pointer positions of the window system's own events
-    SDL_Rect screen{};
-    if (SDL_GetDisplayBounds(0, &screen) != 0) {
-        return fail("cannot read the size of the screen");
+    Failure failure{};
+    const HeldOutput held = hold_stderr();
+    const bool made = make_window(&failure);
+    const std::string driver_output = release_stderr(held);
+    if (!made) {
+        const std::string driver_said = last_line(driver_output);
+        std::fprintf(stderr, "stakmir: %s%s%s\n", failure.text, driver_said.empty() ? "" : "; the OpenGL library said: ",
+                     driver_said.c_str());
+        return false;
     }
-    const WindowOrigin origin = window_origin(screen.w, screen.h);
-    request_context();
-    main_window.window = SDL_CreateWindow("Stakmir", screen.x + origin.left, screen.y + origin.top, WINDOW_WIDTH,
-                                          WINDOW_HEIGHT, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
-    if (main_window.window == nullptr) {
-        return fail("cannot create the window");
-    }
-    main_window.left = screen.x + origin.left;
-    main_window.top = screen.y + origin.top;
-    set_window_icon(main_window.window);
-    watch_display_connection();
-    main_window.context = SDL_GL_CreateContext(main_window.window);
-    if (main_window.context == nullptr) {
-        return fail("cannot create the OpenGL context");
-    }
-    if (SDL_GL_MakeCurrent(main_window.window, main_window.context) != 0) {
-        return fail("cannot make the OpenGL context current");
-    }
-    glViewport(0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
-    swap_interval_proc = SDL_GL_SetSwapInterval;
-    platform_find_s3tc(reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS)), SDL_GL_GetProcAddress);
+    std::fputs(driver_output.c_str(), stderr);
+    display_game_running();
     return true;
 }
 

@@ -141,6 +141,36 @@ bool wait_for_window_system(int timeout_ms) {
 #if defined(SDL_VIDEO_DRIVER_X11)
 namespace {
 
+// While the window is being made, X errors are remembered and start-up reports the first one
+// (or the failure it causes) in its own line; once the game runs, any X error ends it.
+bool starting = true;
+char start_error[160] = "";
+Window game_window = 0;
+
+// Xlib calls this for every X error that no one else catches; its default prints a report of
+// many lines and exits. Nothing here sends anything to the server.
+int x_error(Display *display, XErrorEvent *error) {
+    char text[96];
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    if (starting) {
+        if (start_error[0] == '\0') {
+            std::snprintf(start_error, sizeof start_error, "the X server refused a request (%s, request %d.%d)",
+                          text, error->request_code, error->minor_code);
+        }
+        return 0;
+    }
+    // Drawing into the window or asking about it fails first when another program destroyed it.
+    const bool window_gone = (error->error_code == BadWindow || error->error_code == BadDrawable) &&
+                             game_window != 0 && error->resourceid == game_window;
+    if (window_gone) {
+        std::fputs("stakmir: the game window was destroyed by another program\n", stderr);
+    } else {
+        std::fprintf(stderr, "stakmir: the X server refused a request of the game (%s, request %d.%d)\n", text,
+                     error->request_code, error->minor_code);
+    }
+    std::_Exit(1);
+}
+
 // Xlib calls this when the connection to the X server breaks (the server quit or was killed),
 // and would otherwise exit through the exit handlers, where releasing the window waits for
 // the dead server forever. Nothing can be shown or released any more, so end at once.
@@ -154,9 +184,25 @@ int display_lost(Display *) {
 
 void watch_display_connection() {
 #if defined(SDL_VIDEO_DRIVER_X11)
+    XSetErrorHandler(x_error);
+    XSetIOErrorHandler(display_lost);
+#endif
+}
+
+const char *display_start_error() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    return start_error[0] != '\0' ? start_error : nullptr;
+#else
+    return nullptr;
+#endif
+}
+
+void display_game_running() {
+#if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;
     if (x11_info(&info)) {
-        XSetIOErrorHandler(display_lost);
+        game_window = info.info.x11.window;
     }
+    starting = false;
 #endif
 }
