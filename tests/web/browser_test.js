@@ -566,6 +566,17 @@ async function casePlay(game) {
     const after = await game.grab('slammed');
     check(after.fraction(SCORE_TEXT, darkText) > 0.03, 'no score is shown');
     check(after.difference(scoreBefore, SCORE_TEXT) > 1, 'the score did not change');
+    // The score font's alpha atlas takes its colour from the current colour, dark blue in the
+    // first levels (0, 32, 64): a font texture that lost it would draw black.
+    let core = [255, 255, 255];
+    for (let y = SCORE_TEXT[1]; y < SCORE_TEXT[1] + SCORE_TEXT[3]; ++y) {
+        for (let x = SCORE_TEXT[0]; x < SCORE_TEXT[0] + SCORE_TEXT[2]; ++x) {
+            const p = after.pixel(x, y);
+            core = p[0] + p[1] + p[2] < core[0] + core[1] + core[2] ? p : core;
+        }
+    }
+    check(Math.abs(core[0] - 0) <= 3 && Math.abs(core[1] - 32) <= 3 && Math.abs(core[2] - 64) <= 3,
+          `the score is drawn in ${core}, not in the dark blue (0, 32, 64) of the first levels`);
 }
 
 // The page hidden behind another tab (blur and hidden, as a player switching tabs) pauses the
