@@ -14,7 +14,6 @@
 // Emscripten's own lookup of OpenGL entry points, which its headers do not declare.
 extern "C" void *emscripten_GetProcAddress(const char *name);
 
-
 namespace {
 
 constexpr char CANVAS[] = "#canvas";
