@@ -163,9 +163,19 @@ void handle_mouse_move(LoopState *loop, const AppEvent *event, const LoopHooks *
     loop->window_moved = 1;
 }
 
+// Keys held when the window loses the focus are released elsewhere, and their key-ups go to the
+// other window: the game lets go of them itself, as their key-ups would (soft drop ends, the spawn
+// guard and the held shift clear). Only the held state: nothing else a release does happens here.
+void release_held_keys(GameState *state) {
+    state->shift_held = 0;
+    state->soft_drop = 0;
+    state->key_guard = 0;
+}
+
 // A pausing deactivate saves the mode and shows the paused frame at once. Once the program is
 // quitting, a deactivate must not save MODE_QUIT away behind a pause.
 void handle_deactivate(GameState *state, const LoopHooks *hooks) {
+    release_held_keys(state);
     if (state->mode == MODE_PAUSED || state->mode == MODE_QUIT) {
         return;
     }

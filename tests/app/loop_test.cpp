@@ -175,6 +175,27 @@ TEST(Pause, DeactivateSavesTheModeAndDrawsOnce) {
     EXPECT_EQ(h.window.frames, 2);
 }
 
+// Keys held when the window loses the focus are released for the game: a faster key's soft drop
+// and a move key's spawn guard do not outlive the switch. No answer of the play-again question
+// comes with it, and the game does not start from the help screen.
+TEST(Pause, DeactivateReleasesTheHeldKeysOnly) {
+    for (const GameMode mode : {MODE_FALLING, MODE_PAUSED, MODE_GAME_OVER, MODE_WAIT_START}) {
+        Harness h;
+        h.state.mode = mode;
+        h.state.saved_mode = mode == MODE_PAUSED ? MODE_FALLING : mode;
+        h.state.shift_held = 1;
+        h.state.soft_drop = 1;
+        h.state.key_guard = 1;
+        h.send(plain_event(EVENT_DEACTIVATE));
+        EXPECT_EQ(h.state.shift_held, 0);
+        EXPECT_EQ(h.state.soft_drop, 0);
+        EXPECT_EQ(h.state.key_guard, 0);
+        EXPECT_EQ(h.state.mode, MODE_PAUSED);
+        h.send(plain_event(EVENT_ACTIVATE));
+        EXPECT_EQ(h.state.mode, mode == MODE_PAUSED ? MODE_FALLING : mode);
+    }
+}
+
 // Regression: an activate without a pause must not bring back a stale saved mode (here it would
 // restart the fall of a locked piece); only a pause is ended by an activate.
 TEST(Pause, ActivateWithoutAPauseKeepsTheGameWhereItIs) {
