@@ -19,7 +19,8 @@ constexpr int CAPTION_HEIGHT = 19;
 constexpr int TILE_SIZE = 15;
 constexpr int TILE_COUNT = 5;           // straight, corner, three-way, end, single
 constexpr int ICON_EMBEDDED_SIZES[3] = {48, 32, 16};
-constexpr int ICON_PNG_SIZES[6] = {16, 32, 48, 64, 128, 256};
+// The desktop's icon sizes, and 192 and 512 for the web page's home-screen icons.
+constexpr int ICON_PNG_SIZES[8] = {16, 32, 48, 64, 128, 192, 256, 512};
 
 // Paints the landscape of level band 0 (morning) to 3 (night), 480 x 320.
 Raster paint_background(int band);
