@@ -1,43 +1,96 @@
 // The program in a browser page: the same start-up, passes and shutdown as on the desktop, but
-// the browser calls the passes, one per animation frame, and the page tells how the game ended.
+// the page calls the passes, shows at most one frame per animation frame, and can take the WebGL
+// context away and give it back.
 #include <new>
 
 #include "app/app.h"
 #include "app/loop.h"
+#include "assets/assets.h"
 #include "platform/platform.h"
 #include "platform/web/web_platform.h"
+#include "render/render.h"
 
 namespace {
 
-// One pass; once the game is over, takes everything down and shows the note instead of the
-// game. Returns 0 then, so that no further pass runs.
-int web_pass(void *context) {
-    auto *app = static_cast<App *>(context);
-    app_pass(app);
-    if (app_running(app)) {
-        return 1;
+struct WebApp {
+    App app;
+    bool frame_due;  // a pass asked for a frame that is not drawn yet
+    bool asking;     // the page was told that the game asks to play again
+};
+
+WebApp *web_app(void *context) {
+    return static_cast<WebApp *>(context);
+}
+
+// The loop presents a frame after every tick and when it pauses; the page draws only the latest
+// of them, once the animation frame's passes are done.
+void ask_for_frame(void *context, const GameState * /*state*/) {
+    web_app(context)->frame_due = true;
+}
+
+int pass(void *context) {
+    WebApp *web = web_app(context);
+    app_pass(&web->app);
+    if (!app_running(&web->app)) {
+        return 0;
     }
-    app_stop(app);
-    delete app;
-    web_show_quit_note();
-    return 0;
+    const bool asking = web->app.state->mode == MODE_GAME_OVER;
+    if (asking != web->asking) {
+        web->asking = asking;
+        web_show_question(asking);
+    }
+    return 1;
+}
+
+void show(void *context) {
+    WebApp *web = web_app(context);
+    if (web->frame_due && web->app.textures != nullptr) {
+        web->frame_due = false;
+        render_frame(web->app.state);
+        platform_swap_buffers();
+    }
+}
+
+// The textures went with the lost context; deleting their names there does nothing more.
+void lose(void *context) {
+    WebApp *web = web_app(context);
+    release_textures(web->app.textures);
+    web->app.textures = nullptr;
+    web->app.state->textures = nullptr;
+}
+
+bool restore(void *context) {
+    WebApp *web = web_app(context);
+    web->app.textures = create_textures();
+    web->app.state->textures = web->app.textures;
+    web->frame_due = true;
+    return web->app.textures != nullptr;
+}
+
+void stop(void *context) {
+    WebApp *web = web_app(context);
+    app_stop(&web->app);
+    delete web;
 }
 
 }  // namespace
 
 int main() {
-    auto *app = new (std::nothrow) App{};
-    if (app == nullptr) {
+    auto *web = new (std::nothrow) WebApp{};
+    if (web == nullptr) {
         platform_report_failure("out of memory for the program");
         web_show_failure();
         return 1;
     }
-    if (const int status = app_start(app); status != 0) {
-        delete app;
+    if (const int status = app_start(&web->app); status != 0) {
+        delete web;
         web_show_failure();
         return status;
     }
+    web->app.hooks.context = web;
+    web->app.hooks.present_frame = ask_for_frame;
     web_claim_keys(loop_uses_key);
-    web_run_frames(web_pass, app);  // the browser owns the program from here on
+    const WebProgram program{web, pass, show, lose, restore, stop};
+    web_run_program(&program);  // the browser owns the program from here on
     return 0;
 }

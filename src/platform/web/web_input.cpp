@@ -1,12 +1,18 @@
-// The page's keys, focus and visibility as the window messages of the desktop: a DOM key
-// event's keyCode is the virtual-key code, and losing the focus or being hidden deactivates.
+// The page's keys, touch controls, focus and visibility as the window messages of the desktop: a
+// DOM key event's keyCode is the virtual-key code, a touch control sends the key it stands for,
+// and losing the focus, being hidden or losing the WebGL context deactivates.
 #include <emscripten.h>
 #include <emscripten/html5.h>
+
+#include <bitset>
 
 #include "platform/messages.h"
 #include "platform/vkeys.h"
 #include "platform/web/web_input.h"
 #include "platform/web/web_platform.h"
+
+// Tells the page whether the game is active, for its hint to click on the game.
+EM_JS(void, page_tell_activation, (int active), { Module.stakmirActivated(active !== 0); });
 
 namespace {
 
@@ -16,7 +22,11 @@ constexpr uint32_t KEY_CODE_COMPOSING = 229;  // a key taken by an input method
 
 struct WebInput {
     bool listening;
-    bool active;                      // the page has the focus and is shown
+    bool focused;                     // the page has the focus
+    bool shown;                       // the page is not hidden
+    bool drawable;                    // the WebGL context is there to draw into
+    bool active;                      // all three: what the game was last told
+    std::bitset<256> pressed;         // keys whose key-down the game was given
     bool (*uses_key)(uint32_t code);  // the keys the program acts on, when it has said
 };
 
@@ -29,7 +39,23 @@ bool is_system_key(const EmscriptenKeyboardEvent &key) {
 }
 
 bool claimed(uint32_t code) {
-    return web_input.uses_key != nullptr && web_input.uses_key(code & 0xFFu);
+    return web_input.uses_key != nullptr && web_input.uses_key(code);
+}
+
+bool page_fullscreen() {
+    return EM_ASM_INT({ return document.fullscreenElement ? 1 : 0; }) != 0;
+}
+
+// Gives the game a key-down or key-up. A key-up comes through only for a key whose key-down did:
+// an input method that took the press, or a browser shortcut, keeps the release as well.
+bool send_key(uint32_t code, bool down) {
+    code &= 0xFFu;
+    if (!down && !web_input.pressed.test(code)) {
+        return false;
+    }
+    web_input.pressed.set(code, down);
+    window_proc(nullptr, down ? WM_KEYDOWN : WM_KEYUP, code, 0);
+    return true;
 }
 
 // Returns whether the page's own action for the key is to be suppressed.
@@ -39,13 +65,12 @@ EM_BOOL on_key(int event_type, const EmscriptenKeyboardEvent *key, void * /*unus
         return EM_FALSE;
     }
     const bool down = event_type == EMSCRIPTEN_EVENT_KEYDOWN;
-    // A press with Control or Meta held is a browser shortcut; a release always reaches the
-    // game, which clears what the press had set.
-    if (down && (key->ctrlKey != 0 || key->metaKey != 0)) {
+    // A press with Control or Meta held is a browser shortcut. Escape in fullscreen is the
+    // browser's way back to the window, not a quit.
+    if (down && (key->ctrlKey != 0 || key->metaKey != 0 || (code == static_cast<uint32_t>(VK_ESCAPE) && page_fullscreen()))) {
         return EM_FALSE;
     }
-    window_proc(nullptr, down ? WM_KEYDOWN : WM_KEYUP, code, 0);
-    return claimed(code) ? EM_TRUE : EM_FALSE;
+    return send_key(code, down) && claimed(code) ? EM_TRUE : EM_FALSE;
 }
 
 bool page_has_focus() {
@@ -58,34 +83,43 @@ bool page_hidden() {
 }
 
 // Sends an activation message on a change only, as a window system does: blur and a hidden
-// page often come together, and so do focus and a page shown again.
-void set_active(bool active) {
+// page often come together, and so do focus and a page shown again. The page hears of it too,
+// for its hint to click on the game.
+void update_activation() {
+    const bool active = web_input.focused && web_input.shown && web_input.drawable;
     if (active == web_input.active) {
         return;
     }
     web_input.active = active;
+    if (!active) {
+        web_input.pressed.reset();  // their key-ups go elsewhere; the game lets go of them itself
+    }
     window_proc(nullptr, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+    page_tell_activation(active ? 1 : 0);
     web_run_pass_now();  // a hidden page gets no frames: the pause must happen now
 }
 
 EM_BOOL on_blur(int /*event_type*/, const EmscriptenFocusEvent * /*event*/, void * /*unused*/) {
-    set_active(false);
+    web_input.focused = false;
+    update_activation();
     return EM_FALSE;
 }
 
 EM_BOOL on_focus(int /*event_type*/, const EmscriptenFocusEvent * /*event*/, void * /*unused*/) {
-    set_active(!page_hidden());
+    web_input.focused = true;
+    web_input.shown = !page_hidden();
+    update_activation();
     return EM_FALSE;
 }
 
 // A page shown again is a window uncovered: it is repainted, then active if it has the focus.
 EM_BOOL on_visibility(int /*event_type*/, const EmscriptenVisibilityChangeEvent *event, void * /*unused*/) {
-    if (event->hidden != 0) {
-        set_active(false);
-        return EM_FALSE;
+    web_input.shown = event->hidden == 0;
+    if (web_input.shown) {
+        window_proc(nullptr, WM_PAINT, 0, 0);
+        web_input.focused = page_has_focus();
     }
-    window_proc(nullptr, WM_PAINT, 0, 0);
-    set_active(page_has_focus());
+    update_activation();
     return EM_FALSE;
 }
 
@@ -101,17 +135,34 @@ void listen(bool on) {
 
 }  // namespace
 
+// The page's touch controls: each press and release of one is the key-down or key-up of the key
+// it stands for (the page repeats the key-down while a control is held, as a keyboard does).
+extern "C" EMSCRIPTEN_KEEPALIVE void web_page_key(int code, int down) {
+    if (web_input.listening) {
+        send_key(static_cast<uint32_t>(code), down != 0);
+    }
+}
+
 void web_input_start() {
     listen(true);
     // As a new desktop window, the page starts active or not; an inactive one starts paused.
-    web_input.active = page_has_focus() && !page_hidden();
+    web_input.focused = page_has_focus();
+    web_input.shown = !page_hidden();
+    web_input.drawable = true;
+    web_input.active = web_input.focused && web_input.shown;
     window_proc(nullptr, WM_ACTIVATE, web_input.active ? WA_ACTIVE : WA_INACTIVE, 0);
+    page_tell_activation(web_input.active ? 1 : 0);
 }
 
 void web_input_stop() {
     if (web_input.listening) {
         listen(false);
     }
+}
+
+void web_input_set_drawable(bool drawable) {
+    web_input.drawable = drawable;
+    update_activation();
 }
 
 void web_claim_keys(bool (*uses_key)(uint32_t code)) {

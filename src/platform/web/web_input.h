@@ -1,5 +1,5 @@
-// Inside the web layer: the page's key and focus events in window messages, and the pass that
-// a change of focus runs at once.
+// Inside the web layer: the page's keys, touch controls, focus and visibility in window
+// messages, and the pass that a change of activation runs at once.
 #pragma once
 
 // Starts turning the page's key, focus and visibility events into window messages, and
@@ -7,5 +7,8 @@
 void web_input_start();
 // Gives the page's keys and focus events back to the browser; safe to run twice.
 void web_input_stop();
-// Runs the program's pass outside an animation frame (nothing when no frames run).
+// Whether the WebGL context can be drawn into: while it cannot, the game is inactive, as if the
+// page were hidden.
+void web_input_set_drawable(bool drawable);
+// Runs the program's pass outside an animation frame (nothing when no program runs).
 void web_run_pass_now();

@@ -1,19 +1,38 @@
-// The browser's own part of the platform layer, beside platform.h: the page drives the program
-// by animation frames instead of a loop, and the page shows how the game ended. The page
-// (index.html) holds the canvas "#canvas", the note "#note" under it, and the script that keeps
-// the program's last failure line.
+// The browser's own part of the platform layer, beside platform.h: the page runs the program by
+// animation frames instead of a loop, its WebGL context can be lost and given back, and the
+// page shows how the game ended. The page (index.html and stakmir-page.js) holds the canvas
+// "#canvas", the note "#note" that takes its place, the touch controls and the script that
+// keeps the program's last failure line.
 #pragma once
 
 #include <cstdint>
 
-// Calls `pass(context)` once per animation frame, with the frame's timestamp as the clock of
-// platform_time_ms, until it returns 0; also at once when the page loses or regains the focus,
-// as a hidden page gets no frames. Returns at once: the browser calls the frames.
-void web_run_frames(int (*pass)(void *context), void *context);
+// What the program hands the page to be run. Every function gets `context`.
+struct WebProgram {
+    void *context;
+    // One pass of the main loop at the clock platform_time_ms() reads; 0 once the game is over.
+    int (*pass)(void *context);
+    // Draws the latest frame, when a pass has asked for one since the last call.
+    void (*show)(void *context);
+    // The WebGL context is lost: lets go of everything that lived in it.
+    void (*lose)(void *context);
+    // A new context is current: makes everything again and asks for a frame. On failure says
+    // in one line what failed and returns false.
+    bool (*restore)(void *context);
+    // Takes the program down, once the game is over or cannot go on.
+    void (*stop)(void *context);
+};
+
+// Runs the program from now on: on every animation frame as many passes as tick intervals have
+// passed since the last frame (at least one, at most four, each at its own clock value), and one
+// at once when the page loses or regains the focus; the latest frame is shown after them. Ends
+// with the note that the game is over, or with the failure line when the context is lost for
+// good. Returns at once: the browser calls the frames.
+void web_run_program(const WebProgram *program);
 // Tells which virtual-key codes the program acts on: the page's own use of those keys
 // (scrolling, ...) is suppressed, every other key stays with the browser as well.
 void web_claim_keys(bool (*uses_key)(uint32_t code));
-// Puts the note that the game is over, with a way to play again, in the canvas's place.
-void web_show_quit_note();
+// Tells the page whether the game is asking to be played again (the touch controls answer then).
+void web_show_question(bool asking);
 // Puts the program's last failure line (or a general one) in the canvas's place.
 void web_show_failure();
