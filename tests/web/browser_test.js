@@ -865,7 +865,7 @@ async function runCase(cases) {
 
 module.exports = {
     serve, launch, pageHooks, runCase, Game, Failure, check, POLL, W, H, CELL, WELL,
-    helpShown, wellShown, questionShown, fallingPiece, rowGroups, stepUntil, stepUntilReal, startGame,
+    helpShown, wellShown, questionShown, fallingPiece, isSquare, rowGroups, stepUntil, stepUntilReal, startGame,
     pieceInside, checkQuitNote, checkFailure,
 };
 

@@ -24,7 +24,6 @@
     // ---- The notes and what the program tells the page ----
 
     function showNote(kind, text) {
-        screen.style.transform = '';
         canvas.hidden = true;
         note.className = kind;
         note.textContent = text;
@@ -93,18 +92,13 @@
         screen.style.width = GAME_WIDTH * size + 'px';
         screen.style.height = GAME_HEIGHT * size + 'px';
         document.documentElement.dataset.scale = scale >= 1 ? scale : (size * ratio).toFixed(3);
-        snap(ratio);
-    }
-
-    // Centring may leave the box between two device pixels: it is moved onto the nearer one.
-    function snap(ratio) {
-        screen.style.transform = '';
+        // Centring may leave the box between two pixels: the drawing goes onto the nearer whole
+        // CSS pixel, which is a whole device pixel at every whole device pixel ratio.
+        canvas.style.transform = '';
         var box = canvas.getBoundingClientRect();
-        var dx = (Math.round(box.left * ratio) - box.left * ratio) / ratio;
-        var dy = (Math.round(box.top * ratio) - box.top * ratio) / ratio;
-        if (dx !== 0 || dy !== 0) {
-            screen.style.transform = 'translate(' + dx + 'px, ' + dy + 'px)';
-        }
+        var dx = Math.round(box.left) - box.left;
+        var dy = Math.round(box.top) - box.top;
+        canvas.style.transform = 'translate(' + dx + 'px, ' + dy + 'px) scale(' + size + ')';
     }
 
     function showHint() {
