@@ -143,7 +143,7 @@ async function caseTouch(game) {
     check(Math.abs(turned[3] - turned[2] - (piece[1] - piece[0])) <= 3 &&
           Math.abs(turned[1] - turned[0] - (piece[3] - piece[2])) <= 3, `Rotate did not turn ${piece}: ${turned}`);
     const left = await game.page.touchscreen.touchStart(...await centre(game, 'button[aria-label="Left"]'));
-    await new Promise(resolve => setTimeout(resolve, 450));  // past the repeat delay
+    await new Promise(resolve => setTimeout(resolve, 650));  // past the repeat delay
     await left.end();
     await game.step();
     const repeated = web.fallingPiece(await game.grab());

@@ -7,8 +7,8 @@
     var GAME_WIDTH = 480;
     var GAME_HEIGHT = 320;
     var MARGIN = 8;                // around everything, CSS pixels
-    var REPEAT_DELAY_MS = 300;     // a held touch control repeats its key as a held key does
-    var REPEAT_INTERVAL_MS = 40;
+    var REPEAT_DELAY_MS = 500;     // a held touch control repeats its key as a held key does,
+    var REPEAT_INTERVAL_MS = 33;   // at the pace of a keyboard's default settings
     var KEY_ENTER = 13;            // a key no rule uses: its release starts the game from the help screen
 
     var body = document.body;
