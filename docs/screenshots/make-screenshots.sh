@@ -16,3 +16,15 @@ fi
 "$frame" --scene "$scenes/slam.scene" --level 5 --score 530 -o "$out/slam.png"
 "$frame" --scene "$scenes/clearing-white.scene" --level 7 --score 780 -o "$out/clearing.png"
 echo "wrote $out/welcome.png falling.png slam.png clearing.png"
+
+# The page on a phone, from the browser tests' screenshots (scripts/test-web.sh), at half their
+# size: a 390 by 844 phone at three device pixels per CSS pixel, upright and on its side.
+screens="$root/build-web/tests/web/screens/viewports"
+if [ -f "$screens/phone-portrait.png" ]; then
+  for view in phone-portrait phone-landscape; do
+    convert "$screens/$view.png" -filter point -resize 50% -strip "$out/$view.png"
+  done
+  echo "wrote $out/phone-portrait.png phone-landscape.png"
+else
+  echo "make-screenshots.sh: no browser test screenshots in $screens; run scripts/test-web.sh for the phone pictures" >&2
+fi
