@@ -5,8 +5,9 @@
 //
 // - what a player's browser fetches: the page, the program's JavaScript and WebAssembly and
 //   the icons, raw and gzip-compressed (level 9), as a server that compresses would send them;
-// - ticks against animation frames over 10 s of play, in the same run: the game draws one frame
-//   per tick, counted by its one glClear per frame, and the browser's frames by its callbacks;
+// - ticks against animation frames over 10 s of play, in the same run: at 60 Hz the game draws
+//   one frame for each animation frame that ticked, counted by its one glClear per frame, and the
+//   browser's frames by its callbacks;
 // - navigation to the first drawn frame, the median of 5 fresh loads.
 'use strict';
 
