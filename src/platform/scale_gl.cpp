@@ -65,15 +65,17 @@ void scale_present(uint32_t *texture, int32_t width, int32_t height, int32_t sca
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     // Whole pixels on both sides of the picture: every pixel's centre then samples one texel.
     const int32_t left = (width - SCALE_WIDTH * scale) / 2;
     const int32_t bottom = (height - SCALE_HEIGHT * scale) / 2;
     const int32_t right = left + SCALE_WIDTH * scale;
     const int32_t top = bottom + SCALE_HEIGHT * scale;
+    if (left > 0 || bottom > 0 || right < width || top < height) {  // black around it
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     const float s = static_cast<float>(SCALE_WIDTH) / TEXTURE_SIZE;
     const float t = static_cast<float>(SCALE_HEIGHT) / TEXTURE_SIZE;
     glBegin(GL_QUADS);
