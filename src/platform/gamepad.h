@@ -32,7 +32,8 @@ constexpr float GAMEPAD_STICK_RELEASE = 0.35f;
 constexpr uint32_t GAMEPAD_REPEAT_DELAY_MS = 500;
 constexpr uint32_t GAMEPAD_REPEAT_INTERVAL_MS = 33;
 
-// One pad's state, or several pads' merged.
+// One pad's state, or several pads' merged. From a browser's standard-layout pad: bit i of
+// `buttons` for buttons[i].pressed, and axes[0] and axes[1] as the stick.
 struct GamepadState {
     uint32_t buttons;  // GAMEPAD_ bits of the buttons held
     float stick_x;     // the left stick, -1 (left) to 1 (right)
