@@ -49,6 +49,24 @@ class Image:
         """Mean absolute difference per channel of two pictures of the same size."""
         return sum(abs(a - b) for a, b in zip(self.data, other.data)) / len(self.data)
 
+    def sample(self, step):
+        """Every `step`-th pixel across and down: a picture enlarged `step` times made small again."""
+        stride = 3 * self.width
+        rows = (self.data[y * stride:(y + 1) * stride] for y in range(0, self.height, step))
+        return Image(self.width // step, self.height // step,
+                     b"".join(b"".join(row[x:x + 3] for x in range(0, stride, 3 * step)) for row in rows))
+
+    def enlarged(self, step):
+        """The picture with every pixel repeated into a `step` by `step` block."""
+        stride = 3 * self.width
+        rows = (self.data[y * stride:(y + 1) * stride] for y in range(self.height))
+        return Image(self.width * step, self.height * step,
+                     b"".join(b"".join(row[x:x + 3] * step for x in range(0, stride, 3)) * step for row in rows))
+
+    def largest_difference(self, other):
+        """The largest difference of one channel of one pixel between two pictures of the same size."""
+        return max(abs(a - b) for a, b in zip(self.data, other.data))
+
     def brightness(self):
         return sum(self.data) / len(self.data)
 
@@ -60,13 +78,13 @@ class Image:
 class Desktop:
     """Xvfb on a free display number, openbox on it, and helpers to act on it."""
 
-    def __init__(self, workdir):
-        self.workdir = workdir
+    def __init__(self, workdir, width=SCREEN_WIDTH, height=SCREEN_HEIGHT):
+        self.workdir, self.width, self.height = workdir, width, height
         self.home = tempfile.mkdtemp(prefix="desktop-", dir=workdir)
         self.processes = []
         read_end, write_end = os.pipe()
         xvfb = self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                            f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-noreset", "-nolisten", "tcp"],
+                            f"{width}x{height}x24", "-noreset", "-nolisten", "tcp"],
                            "xvfb.log", pass_fds=(write_end,))
         os.close(write_end)
         number = b""
@@ -126,10 +144,11 @@ class Desktop:
             raise Failure(f"{argv[0]} failed: {result.stderr.strip()}")
         return result.stdout
 
-    def spawn(self, argv, log):
-        """Starts a client of this desktop, its output going to `log` in the work folder."""
+    def spawn(self, argv, log, env=None):
+        """Starts a client of this desktop, its output going to `log` in the work folder; `env`
+        adds to the desktop's environment."""
         out = open(os.path.join(self.workdir, log), "wb")
-        return subprocess.Popen(argv, stdout=out, stderr=out, env=self.env)
+        return subprocess.Popen(argv, stdout=out, stderr=out, env=dict(self.env, **(env or {})))
 
     # Input.
     def key(self, *names):
@@ -189,9 +208,9 @@ class Desktop:
         """The whole screen as an Image; also saved as a PNG when a path is given."""
         data = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], env=self.env,
                               capture_output=True, timeout=30).stdout
-        if len(data) != 3 * SCREEN_WIDTH * SCREEN_HEIGHT:
+        if len(data) != 3 * self.width * self.height:
             raise Failure("screenshot failed")
-        image = Image(SCREEN_WIDTH, SCREEN_HEIGHT, data)
+        image = Image(self.width, self.height, data)
         if path:
             save_png(image, path)
         return image

@@ -97,6 +97,8 @@ TEST(Input, WindowEvents) {
     const Translated size = translate(&input, window_event(SDL_WINDOWEVENT_SIZE_CHANGED, 480, 320));
     EXPECT_EQ(size.message.message, WM_SIZE);
     EXPECT_EQ(size.message.lparam, 480 | (320 << 16));
+    const Translated scaled = translate(&input, window_event(SDL_WINDOWEVENT_SIZE_CHANGED, 1440, 960));
+    EXPECT_EQ(scaled.message.lparam, 480 | (320 << 16)) << "the game's size, in game pixels";
     EXPECT_EQ(translate(&input, sdl_event(SDL_QUIT)).message.message, WM_QUIT);
     for (uint8_t ignored : {SDL_WINDOWEVENT_MOVED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_ENTER,
                             SDL_WINDOWEVENT_LEAVE, SDL_WINDOWEVENT_TAKE_FOCUS}) {
@@ -167,6 +169,41 @@ TEST(Input, ThroughTheWindowProcedureIntoEvents) {
         EXPECT_EQ(event.b, e.b);
     }
     EXPECT_EQ(event_queue_pop(&event), 0);
+}
+
+// Guards the fullscreen switch: Alt+Enter (either Enter) and F11 switch once per press, and
+// their repeats and releases (also an Enter released after Alt) make no key message.
+TEST(Input, FullscreenKeys) {
+    struct Case {
+        SDL_Event event;
+        int action;
+    };
+    const Case cases[] = {
+        {key_event(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, 0), 0},
+        {key_event(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, 0), 0},
+        {key_event(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT), 1},
+        {key_event(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT, 1), -1},
+        {key_event(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, 0), -1},
+        {key_event(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, 0), 0},
+        {key_event(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, KMOD_RALT), 1},
+        {key_event(SDL_KEYUP, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, KMOD_RALT), -1},
+        {key_event(SDL_KEYDOWN, SDLK_F11, SDL_SCANCODE_F11, 0), 1},
+        {key_event(SDL_KEYDOWN, SDLK_F11, SDL_SCANCODE_F11, 0, 1), -1},
+        {key_event(SDL_KEYUP, SDLK_F11, SDL_SCANCODE_F11, 0), -1},
+        {key_event(SDL_KEYDOWN, SDLK_F12, SDL_SCANCODE_F12, 0), 0},
+        {window_event(SDL_WINDOWEVENT_EXPOSED), 0},
+    };
+    InputState input{};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(input_fullscreen_key(&input, &cases[i].event), cases[i].action) << "case " << i;
+    }
+}
+
+// Guards the window's corner at a larger scale: still centred.
+TEST(WindowOrigin, ScaledWindowIsCentredToo) {
+    EXPECT_EQ(window_origin(3840, 2160, 3).left, 1200);
+    EXPECT_EQ(window_origin(3840, 2160, 3).top, 600);
+    EXPECT_EQ(window_origin(2561, 1441, 2).left, 800);
 }
 
 // Guards the window's corner: the centre less half the window, halves truncated, off-screen allowed.

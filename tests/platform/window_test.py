@@ -11,7 +11,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop, Failure, save_png, wait_for  # noqa: E402
+from desktop import SCREEN_HEIGHT, SCREEN_WIDTH, Desktop, Failure, Image, save_png, wait_for  # noqa: E402
 
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WIDTH, HEIGHT = 480, 320
@@ -35,10 +35,10 @@ def dark_text(p):
 class Game:
     """One run of the program on a desktop."""
 
-    def __init__(self, desktop, program, outdir, wait_active=True):
-        self.desktop, self.outdir = desktop, outdir
+    def __init__(self, desktop, program, outdir, wait_active=True, env=None, scale=1):
+        self.desktop, self.outdir, self.scale = desktop, outdir, scale
         self.shots = 0
-        self.process = desktop.spawn([program], os.path.join(outdir, "program.log"))
+        self.process = desktop.spawn([program], os.path.join(outdir, "program.log"), env)
         self.window = wait_for("the window", lambda: desktop.find_window("Stakmir") if self.alive() else "gone",
                                interval=0.01)
         if self.window == "gone":
@@ -52,11 +52,14 @@ class Game:
     def origin(self):
         return self.desktop.geometry(self.window)[:2]
 
-    def grab(self, name=None):
-        """The window's picture, saved under `name` when given."""
+    def grab(self, name=None, full=False):
+        """The window's picture in game pixels (in screen pixels when `full`), saved under `name`
+        when given."""
         screen = self.desktop.screenshot()
         left, top = self.origin()
-        image = screen.crop(left, top, WIDTH, HEIGHT)
+        image = screen.crop(left, top, WIDTH * self.scale, HEIGHT * self.scale)
+        if self.scale > 1 and not full:
+            image = image.sample(self.scale)
         if name:
             self.shots += 1
             save_png(image, os.path.join(self.outdir, f"{self.shots:02d}-{name}.png"))
@@ -465,6 +468,134 @@ def case_window_destroyed(desktop, game):
         one_line_and_status_1("window destroyed", status, log.read(), "window was destroyed by another program")
 
 
+def reference_picture(name):
+    """A reference frame of the picture tests, as an Image."""
+    path = os.path.join(SOURCE_DIR, "tests", "render", "reference", name)
+    rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True).stdout
+    if len(rgb) != 3 * WIDTH * HEIGHT:
+        raise Failure("cannot read " + path)
+    return Image(WIDTH, HEIGHT, rgb)
+
+
+def expect_enlarged(big, small, scale, what):
+    """`big` is `small` with every pixel a `scale` by `scale` block, exactly."""
+    expected = small.enlarged(scale).data
+    if big.data != expected:
+        wrong = sum(1 for i in range(0, len(big.data), 3) if big.data[i:i + 3] != expected[i:i + 3])
+        raise Failure(f"{what}: {wrong} pixels are not the picture enlarged {scale} times")
+
+
+def case_scaled(desktop, program, outdir):
+    """On a 3840 by 2160 screen the window opens centred at 3 times 480 by 320, and its help screen
+    is exactly that of a window at STAKMIR_SCALE=1 with every pixel a 3 by 3 block; within 8
+    levels per channel of the reference picture (the X server's Mesa decodes the compressed
+    backgrounds itself, the reference was drawn from the game's own decoding)."""
+    one = Game(desktop, program, outdir, env={"STAKMIR_SCALE": "1"})
+    try:
+        if desktop.geometry(one.window) != (1680, 920, WIDTH, HEIGHT):
+            raise Failure(f"STAKMIR_SCALE=1: the window is at {desktop.geometry(one.window)}")
+        small = wait_start_screen(one)
+        one.grab("help-1x")
+        desktop.key("Escape")
+        one.expect_exit("Escape")
+    finally:
+        one.stop()
+    game = Game(desktop, program, outdir, scale=3)
+    try:
+        if desktop.geometry(game.window) != (1200, 600, 3 * WIDTH, 3 * HEIGHT):
+            raise Failure(f"the window is at {desktop.geometry(game.window)}, not 1440 by 960 in the centre")
+        wait_start_screen(game)
+        big = game.grab("help-3x", full=True)
+        expect_enlarged(big, small, 3, "the 3x window")
+        difference = big.largest_difference(reference_picture("wait-start-band0.png").enlarged(3))
+        if difference > 8:
+            raise Failure(f"the 3x window differs from the reference enlarged by up to {difference} levels")
+        desktop.key("Escape")
+        game.expect_exit("Escape")
+    finally:
+        game.stop()
+
+
+def case_scale_setting(desktop, program, outdir):
+    """STAKMIR_SCALE=2 makes a centred 960 by 640 window of 2 by 2 blocks that drags in screen
+    pixels; a setting that is not a whole number from 1 to 16 is one line and status 1."""
+    game = Game(desktop, program, outdir, env={"STAKMIR_SCALE": "2"}, scale=2)
+    try:
+        expected = (SCREEN_WIDTH // 2 - 480, SCREEN_HEIGHT // 2 - 320, 2 * WIDTH, 2 * HEIGHT)
+        if desktop.geometry(game.window) != expected:
+            raise Failure(f"STAKMIR_SCALE=2: the window is at {desktop.geometry(game.window)}, not {expected}")
+        wait_start_screen(game)
+        full = game.grab("help-2x", full=True)
+        expect_enlarged(full, full.sample(2), 2, "the 2x window")
+        drag(desktop, game, [(-60, 25), (-60, 25), (40, -70), (90, 10)], 0.0)
+        desktop.key("Escape")
+        game.expect_exit("Escape")
+    finally:
+        game.stop()
+    for bad in ("0", "17", "two", "2.5", "-1"):
+        result = subprocess.run([program], env=dict(desktop.env, STAKMIR_SCALE=bad), capture_output=True, text=True,
+                                timeout=30)
+        one_line_and_status_1(f"STAKMIR_SCALE={bad}", result.returncode, result.stderr,
+                              "STAKMIR_SCALE must be a whole number from 1 to 16")
+
+
+def fullscreen_picture(desktop, name=None):
+    """The screen in fullscreen: the game 2 times enlarged in the centre (checked), on black
+    (checked); returns the game's picture in game pixels."""
+    screen = desktop.screenshot(name)
+    left, top = (SCREEN_WIDTH - 2 * WIDTH) // 2, (SCREEN_HEIGHT - 2 * HEIGHT) // 2
+    picture = screen.crop(left, top, 2 * WIDTH, 2 * HEIGHT)
+    small = picture.sample(2)
+    expect_enlarged(picture, small, 2, "fullscreen")
+    for band in ((0, 0, left, SCREEN_HEIGHT), (left + 2 * WIDTH, 0, SCREEN_WIDTH - left - 2 * WIDTH, SCREEN_HEIGHT),
+                 (left, 0, 2 * WIDTH, top), (left, top + 2 * HEIGHT, 2 * WIDTH, SCREEN_HEIGHT - top - 2 * HEIGHT)):
+        if screen.fraction(*band, lambda p: max(p) == 0) < 1:
+            raise Failure(f"fullscreen: the screen around the game is not black at {band}")
+    return small
+
+
+def case_fullscreen(desktop, game):
+    """Alt+Enter: the window covers the screen with the game 2 times enlarged in the centre on
+    black, the game goes on and the window does not drag; F11: back at its place and size; Escape
+    from fullscreen ends with 0 and leaves the screen as it was."""
+    def screen_size():
+        return desktop.run("xdpyinfo").split("dimensions:")[1].split()[0]
+    size = screen_size()
+    start_game(desktop, game)
+    wait_piece_inside(game)
+    place = desktop.geometry(game.window)
+    desktop.key("alt+Return")
+    wait_for("fullscreen", lambda: desktop.geometry(game.window) == (0, 0, SCREEN_WIDTH, SCREEN_HEIGHT))
+    def settled_picture():  # the first frame may come before the window system's new size
+        try:
+            return fullscreen_picture(desktop, os.path.join(game.outdir, "fullscreen.png"))
+        except Failure:
+            return None
+    first = falling_piece(wait_for("the picture in fullscreen", settled_picture, timeout=3))
+    wait_for("the piece to fall on in fullscreen", lambda: (lambda p: p and first and p[0] > first[0] + 3)(
+        falling_piece(fullscreen_picture(desktop))), timeout=4)
+    if desktop.active_window() != game.window:
+        raise Failure("the window lost the focus going fullscreen")
+    desktop.pointer_to(400, 300)
+    desktop.button(True)
+    desktop.pointer_to(300, 200)
+    time.sleep(0.3)
+    desktop.button(False)
+    if desktop.geometry(game.window) != (0, 0, SCREEN_WIDTH, SCREEN_HEIGHT):
+        raise Failure("the fullscreen window was dragged")
+    desktop.key("F11")
+    wait_for(f"the window back at {place}", lambda: desktop.geometry(game.window) == place)
+    back = game.grab("back")
+    if falling_piece(back) is None or help_shown(back):
+        raise Failure("the game is not going on after fullscreen")
+    desktop.key("F11")
+    wait_for("fullscreen again", lambda: desktop.geometry(game.window) == (0, 0, SCREEN_WIDTH, SCREEN_HEIGHT))
+    desktop.key("Escape")
+    game.expect_exit("Escape in fullscreen")
+    if screen_size() != size:
+        raise Failure(f"the screen was {size} and is now {screen_size()}")
+
+
 def play_case(case, desktop, game, outdir):
     """Runs one case on a started game; on failure keeps a picture of the whole screen."""
     try:
@@ -488,9 +619,13 @@ def main():
     try:
         if case == "no_display":
             case_no_display(program, outdir)
-        elif case in ("quit_keys", "game_over"):
+        elif case in ("quit_keys", "game_over", "scale_setting"):
             desktop = Desktop(outdir)
-            {"quit_keys": case_quit_keys, "game_over": case_game_over}[case](desktop, program, outdir)
+            {"quit_keys": case_quit_keys, "game_over": case_game_over,
+             "scale_setting": case_scale_setting}[case](desktop, program, outdir)
+        elif case == "scaled":
+            desktop = Desktop(outdir, 3840, 2160)
+            case_scaled(desktop, program, outdir)
         elif case == "failures":
             desktop = Desktop(outdir)
             case_failures(desktop, program, sys.argv[4] if len(sys.argv) > 4 else None)
@@ -498,7 +633,8 @@ def main():
             desktop = Desktop(outdir)
             game = Game(desktop, program, outdir, wait_active=case != "window")
             play_case({"window": case_window, "play": case_play, "pause": case_pause, "drag": case_drag,
-                       "display_lost": case_display_lost, "window_destroyed": case_window_destroyed}[case], desktop, game, outdir)
+                       "fullscreen": case_fullscreen, "display_lost": case_display_lost,
+                       "window_destroyed": case_window_destroyed}[case], desktop, game, outdir)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

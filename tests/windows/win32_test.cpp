@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "assets/assets.h"
@@ -29,6 +30,38 @@ TEST(WindowOrigin, OuterCornerIsTheScreenCentreLessHalfTheClientArea) {
         EXPECT_EQ(origin.x, c.x);
         EXPECT_EQ(origin.y, c.y);
     }
+}
+
+// A larger scale keeps the client area centred; the outer corner moves by half its growth.
+TEST(WindowOrigin, ScaledWindowIsCentred) {
+    const POINT origin = win32_window_origin(2560, 1440, 2);
+    EXPECT_EQ(origin.x, 800);
+    EXPECT_EQ(origin.y, 400);
+}
+
+// The manifest declares awareness of each monitor's real pixels, and the system takes it.
+TEST(Manifest, DeclaresDpiAwareness) {
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr) << "no application manifest";
+    const auto *text = static_cast<const char *>(LockResource(LoadResource(nullptr, found)));
+    const std::string manifest(text, SizeofResource(nullptr, found));
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_TRUE(IsProcessDPIAware());
+}
+
+// Buttons by their place and the left stick with its y turned to point down.
+TEST(Gamepad, XInputStateInTheMappingsTerms) {
+    XINPUT_GAMEPAD pad{};
+    pad.wButtons = XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_B | XINPUT_GAMEPAD_START | XINPUT_GAMEPAD_BACK |
+                   XINPUT_GAMEPAD_LEFT_SHOULDER | XINPUT_GAMEPAD_DPAD_LEFT | XINPUT_GAMEPAD_LEFT_THUMB;
+    pad.sThumbLX = -32768;
+    pad.sThumbLY = -16384;
+    const GamepadState state = win32_gamepad_state(pad);
+    EXPECT_EQ(state.buttons, GAMEPAD_SOUTH | GAMEPAD_EAST | GAMEPAD_START | GAMEPAD_BACK | GAMEPAD_LEFT_SHOULDER |
+                                 GAMEPAD_DPAD_LEFT);
+    EXPECT_FLOAT_EQ(state.stick_x, -1.0f);
+    EXPECT_NEAR(state.stick_y, 0.5f, 0.001f);
 }
 
 // Byte for byte: size 40, version 1, flags 0x25, RGBA, 24 colour bits, all else zero.
@@ -191,6 +224,78 @@ TEST_F(Window, ReadsAndMovesTheOuterRectangle) {
     const WindowRect expected{100, 50, 100 + rect.right - rect.left, 50 + rect.bottom - rect.top};
     EXPECT_EQ(std::memcmp(&moved, &expected, sizeof moved), 0)
         << moved.left << "," << moved.top << " " << moved.right << "," << moved.bottom;
+}
+
+// F11 and Alt+Enter switch to fullscreen on the monitor and back, without a key event; the
+// fullscreen window does not move.
+TEST_F(Window, FullscreenKeysSwitchWithoutKeyEvents) {
+    drain();
+    RECT windowed{};
+    GetWindowRect(main_window, &windowed);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(main_window, MONITOR_DEFAULTTONEAREST), &monitor));
+    SendMessageA(main_window, WM_KEYDOWN, VK_F11, 1);
+    SendMessageA(main_window, WM_KEYDOWN, VK_F11, 1 | (1 << 30));  // a repeat switches nothing
+    SendMessageA(main_window, WM_KEYUP, VK_F11, 1);
+    RECT outer{};
+    GetWindowRect(main_window, &outer);
+    EXPECT_TRUE(EqualRect(&outer, &monitor.rcMonitor));
+    EXPECT_EQ(GetWindowLongA(main_window, GWL_STYLE) & WS_BORDER, 0);
+    platform_move_window(10, 10, 100, 100);
+    GetWindowRect(main_window, &outer);
+    EXPECT_TRUE(EqualRect(&outer, &monitor.rcMonitor)) << "moved while fullscreen";
+
+    SendMessageA(main_window, WM_SYSKEYDOWN, VK_RETURN, 1 | (1 << 29));
+    SendMessageA(main_window, WM_SYSCHAR, '\r', 1 | (1 << 29));
+    SendMessageA(main_window, WM_KEYUP, VK_RETURN, 1);  // Alt let go first
+    GetWindowRect(main_window, &outer);
+    EXPECT_TRUE(EqualRect(&outer, &windowed));
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(main_window, GWL_STYLE)) & ~static_cast<DWORD>(WS_CLIPSIBLINGS),
+              WIN32_WINDOW_STYLE);
+    for (const AppEvent &event : drain()) {
+        EXPECT_NE(event.type, EVENT_KEY_DOWN);
+        EXPECT_NE(event.type, EVENT_KEY_UP);
+    }
+}
+
+// XInput is there under Wine too; a pad's state read through it becomes key events once a pass,
+// only while the window is active.
+XINPUT_STATE fake_pad{};
+
+DWORD WINAPI fake_get_state(DWORD user, XINPUT_STATE *state) {
+    if (user != 2) {
+        return ERROR_DEVICE_NOT_CONNECTED;
+    }
+    *state = fake_pad;
+    return ERROR_SUCCESS;
+}
+
+TEST_F(Window, GamepadThroughXInputBecomesKeyEvents) {
+    ASSERT_NE(main_gamepads.get_state, nullptr) << "XInput was not loaded";
+    XINPUT_STATE state{};
+    EXPECT_EQ(main_gamepads.get_state(0, &state), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
+    main_gamepads.get_state = fake_get_state;
+    main_gamepads.next_search = timeGetTime();
+    main_view.active = 1;
+    const auto keys = [] {
+        std::vector<uint32_t> seen;  // the payloads of the key events
+        for (const AppEvent &event : drain()) {
+            if (event.type == EVENT_KEY_DOWN || event.type == EVENT_KEY_UP) {
+                seen.push_back(event.a);
+            }
+        }
+        return seen;
+    };
+    keys();
+    fake_pad.Gamepad.wButtons = XINPUT_GAMEPAD_DPAD_LEFT;
+    EXPECT_EQ(keys(), (std::vector<uint32_t>{(VK_LEFT << 8) | 1u}));
+    fake_pad.Gamepad.wButtons = 0;
+    EXPECT_EQ(keys(), (std::vector<uint32_t>{VK_LEFT << 8}));
+    fake_pad.Gamepad.wButtons = XINPUT_GAMEPAD_START;
+    main_view.active = 0;
+    EXPECT_EQ(keys(), (std::vector<uint32_t>{}));
+    fake_pad.Gamepad.wButtons = 0;
 }
 
 TEST_F(Window, ShutdownDestroysTheWindowFreesTheQueueAndIsHarmlessTwice) {

@@ -21,8 +21,8 @@ BORDER = 1  # the thin border Wine draws around the client area of the popup win
 class WineGame(shown.Game):
     """One run of stakmir.exe under Wine; its origin is the client area's corner, inside the border."""
 
-    def __init__(self, desktop, command, outdir):
-        self.desktop, self.outdir, self.shots = desktop, outdir, 0
+    def __init__(self, desktop, command, outdir, scale=1):
+        self.desktop, self.outdir, self.shots, self.scale = desktop, outdir, 0, scale
         self.process = desktop.spawn(command, os.path.join(outdir, "program.log"))
         self.window = wait_for("the window", lambda: desktop.find_window("Stakmir") if self.alive() else "gone",
                                timeout=30)
@@ -245,6 +245,21 @@ def case_close(desktop, game):
     game.expect_exit("a close request")
 
 
+def case_scaled(desktop, game):
+    """On a 2560 by 1440 screen the window's outer corner is the centre less half the client area,
+    which is 960 by 640, every game pixel a 2 by 2 block of screen pixels (the program declares itself DPI-aware, so Wine's
+    screen is its real pixels)."""
+    left, top, width, height = game.desktop.geometry(game.window)
+    expected = (2560 // 2 - 480, 1440 // 2 - 320, 2 * shown.WIDTH + 2 * BORDER, 2 * shown.HEIGHT + 2 * BORDER)
+    if (left, top, width, height) != expected:
+        raise Failure(f"the window is at {left, top} and {width} by {height}, not {expected}")
+    shown.wait_start_screen(game)
+    full = game.grab("help-2x", full=True)
+    shown.expect_enlarged(full, full.sample(2), 2, "the 2x window")
+    desktop.key("Escape")
+    game.expect_exit("Escape")
+
+
 def case_no_display(command, outdir):
     """Without a display: exactly one line of explanation and status 1."""
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
@@ -273,10 +288,12 @@ def main():
         if case == "no_display":
             case_no_display(command, outdir)
         else:
-            desktop = Desktop(outdir)
-            game = WineGame(desktop, command, outdir)
+            scale = 2 if case == "scaled" else 1
+            desktop = Desktop(outdir, 2560, 1440) if scale == 2 else Desktop(outdir)
+            game = WineGame(desktop, command, outdir, scale)
             shown.play_case({"window": case_window, "play": case_play, "pause": case_pause,
-                             "drag": shown.case_drag, "close": case_close}[case], desktop, game, outdir)
+                             "drag": shown.case_drag, "close": case_close, "scaled": case_scaled}[case],
+                            desktop, game, outdir)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

@@ -5,6 +5,9 @@
 
 namespace {
 
+constexpr int32_t GAME_CLIENT_WIDTH = 480;
+constexpr int32_t GAME_CLIENT_HEIGHT = 320;
+
 uint32_t mk_flag(uint8_t button) {
     switch (button) {
     case SDL_BUTTON_LEFT:
@@ -56,7 +59,8 @@ int translate_window(InputState *input, const SDL_WindowEvent &window, PlatformM
     case SDL_WINDOWEVENT_CLOSE:
         return emit(out, WM_CLOSE, 0, 0);
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-        return emit(out, WM_SIZE, 0, message_pack_point(window.data1, window.data2));
+        // The game's client area is 480 by 320 game pixels however large the window shows it.
+        return emit(out, WM_SIZE, 0, message_pack_point(GAME_CLIENT_WIDTH, GAME_CLIENT_HEIGHT));
     default:
         return 0;
     }
@@ -80,6 +84,29 @@ int translate_button(InputState *input, const SDL_MouseButtonEvent &button, Mess
 }
 
 }  // namespace
+
+int input_fullscreen_key(InputState *input, const SDL_Event *event) {
+    if (event->type != SDL_KEYDOWN && event->type != SDL_KEYUP) {
+        return 0;
+    }
+    const SDL_Keysym &key = event->key.keysym;
+    if (event->type == SDL_KEYUP) {
+        if (input->toggle_scancode == 0 || key.scancode != input->toggle_scancode) {
+            return 0;
+        }
+        input->toggle_scancode = 0;
+        return -1;
+    }
+    const bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
+    if (key.sym != SDLK_F11 && !(enter && (key.mod & KMOD_ALT) != 0)) {
+        return 0;
+    }
+    if (event->key.repeat != 0) {
+        return -1;
+    }
+    input->toggle_scancode = key.scancode;
+    return 1;
+}
 
 int input_is_pointer_event(const SDL_Event *event) {
     return event->type == SDL_MOUSEMOTION || event->type == SDL_MOUSEBUTTONDOWN ||

@@ -4,9 +4,13 @@
 #include <cstdint>
 
 #include <SDL_events.h>
+#include <SDL_gamecontroller.h>
 #include <SDL_video.h>
 
+#include "platform/gamepad.h"
 #include "platform/sdl/sdl_input.h"
+
+constexpr int SDL_MAX_GAMEPADS = 4;  // pads beyond these are not opened
 
 // The game window and everything that belongs to it. `window` is null before the window is
 // made and after shutdown.
@@ -22,10 +26,15 @@ struct MainWindow {
     int32_t drained;      // 1 once poll_event has reported an empty queue: the next call starts a pass
     int32_t grip_x;       // where in the window the left button went down: a drag keeps the
     int32_t grip_y;       // pointer there, and while it is elsewhere the window has to catch up
+    int32_t scale;        // the window's whole-number scale (its size is 480 by 320 times this)
+    int32_t fullscreen;   // 1 while the window covers its screen
+    uint32_t scale_texture;  // the texture each frame is enlarged through (0: none yet)
+    SDL_GameController *pads[SDL_MAX_GAMEPADS];  // the open gamepads; null slots are free
+    GamepadKeys pad_keys;    // the key messages the pads hold
 };
 extern MainWindow main_window;
 
-constexpr int32_t WINDOW_WIDTH = 480;
+constexpr int32_t WINDOW_WIDTH = 480;   // the window's size at scale 1
 constexpr int32_t WINDOW_HEIGHT = 320;
 
 // The window's corner for a screen of the given size: the centre less half the window, with the
@@ -34,8 +43,8 @@ struct WindowOrigin {
     int32_t left;
     int32_t top;
 };
-constexpr WindowOrigin window_origin(int32_t screen_width, int32_t screen_height) {
-    return WindowOrigin{screen_width / 2 - WINDOW_WIDTH / 2, screen_height / 2 - WINDOW_HEIGHT / 2};
+constexpr WindowOrigin window_origin(int32_t screen_width, int32_t screen_height, int32_t scale = 1) {
+    return WindowOrigin{screen_width / 2 - WINDOW_WIDTH / 2 * scale, screen_height / 2 - WINDOW_HEIGHT / 2 * scale};
 }
 
 // The pointer's position on the screen and the MK_ flags of the buttons held, read from the
@@ -58,5 +67,20 @@ void watch_display_connection();
 const char *display_start_error();
 // The window is made: from now on any X error ends the program.
 void display_game_running();
+// The keyboard's repeat delay and interval in milliseconds, read from the window system; false
+// when it cannot tell.
+bool keyboard_repeat(uint32_t *delay_ms, uint32_t *interval_ms);
+// Switches between the window and fullscreen on the window's screen.
+void toggle_fullscreen();
+// Starts SDL's game controllers (and with them the pads already plugged in, which arrive as
+// device events) and the mapping with the given key repeat; false with SDL's error when it cannot.
+bool sdl_gamepad_start(uint32_t delay_ms, uint32_t interval_ms);
+// Opens a pad that was plugged in or closes one that was pulled out; false for other events.
+bool sdl_gamepad_event(const SDL_Event *event);
+// Once a pass: the pads' merged state into key messages while the window is active; while it
+// is not, every key the pads hold is released.
+void sdl_gamepad_pass(bool active, uint32_t now);
+// Closes every open pad.
+void sdl_gamepad_stop();
 // Sets the window icon from the embedded pictures.
 void set_window_icon(SDL_Window *window);

@@ -15,7 +15,7 @@ namespace {
 constexpr uint32_t DRAG_POLL_MS = 10;
 
 bool dragging() {
-    return (main_window.input.mk_buttons & MK_LBUTTON) != 0;
+    return (main_window.input.mk_buttons & MK_LBUTTON) != 0 && main_window.fullscreen == 0;
 }
 
 void send(const PlatformMessage &message) {
@@ -55,10 +55,20 @@ uint32_t dispatch(const SDL_Event &event) {
         main_window.event_pointer_y = y;
         return 0;
     }
+    if (sdl_gamepad_event(&event)) {
+        return 0;
+    }
+    if (const int fullscreen = input_fullscreen_key(&main_window.input, &event); fullscreen != 0) {
+        if (fullscreen > 0) {
+            toggle_fullscreen();
+        }
+        return 0;
+    }
     if (input_is_pointer_event(&event) != 0) {
         const bool grip = event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT;
-        if (grip) {
-            // A new drag starts from where the window really is, whoever moved it last.
+        if (grip && main_window.fullscreen == 0) {
+            // A new drag starts from where the window really is, whoever moved it last. In
+            // fullscreen nothing drags, and the corner is kept for the way back.
             window_screen_position(&main_window.left, &main_window.top);
         }
         event_client_position(&x, &y);
@@ -106,6 +116,7 @@ int poll_event(AppEvent *event) {
     }
     if (new_pass) {
         catch_up_drag();
+        sdl_gamepad_pass(main_window.input.active != 0, SDL_GetTicks());
     }
     const int delivered = event_queue_pop(event);
     main_window.drained = delivered == 0 ? 1 : 0;

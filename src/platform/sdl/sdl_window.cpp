@@ -9,6 +9,7 @@
 #include <SDL_opengl.h>
 
 #include "platform/platform.h"
+#include "platform/scale.h"
 #include "platform/sdl/sdl_platform.h"
 
 MainWindow main_window = {};
@@ -103,16 +104,20 @@ void request_context() {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
-// The centred window with its current OpenGL context and the extension entry points.
-bool make_window(Failure *failure) {
+// The centred window at its scale (`scale`, or the screen's when 0) with its current OpenGL
+// context and the extension entry points. The frame is drawn at 480 by 320 in the lower left
+// corner and enlarged when it is presented.
+bool make_window(Failure *failure, int32_t scale) {
     SDL_Rect screen{};
     if (SDL_GetDisplayBounds(0, &screen) != 0) {
         return fail(failure, "cannot read the size of the screen");
     }
-    const WindowOrigin origin = window_origin(screen.w, screen.h);
+    main_window.scale = scale != 0 ? scale : scale_for_screen(screen.w, screen.h);
+    const WindowOrigin origin = window_origin(screen.w, screen.h, main_window.scale);
     request_context();
-    main_window.window = SDL_CreateWindow("Stakmir", screen.x + origin.left, screen.y + origin.top, WINDOW_WIDTH,
-                                          WINDOW_HEIGHT, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    main_window.window = SDL_CreateWindow("Stakmir", screen.x + origin.left, screen.y + origin.top,
+                                          WINDOW_WIDTH * main_window.scale, WINDOW_HEIGHT * main_window.scale,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
     if (main_window.window == nullptr) {
         return fail(failure, "cannot create the window");
     }
@@ -137,10 +142,28 @@ bool make_window(Failure *failure) {
     return true;
 }
 
+// Gamepads at the keyboard's own repeat. Without them the game still runs from the keyboard.
+void start_gamepads() {
+    uint32_t delay_ms = GAMEPAD_REPEAT_DELAY_MS;
+    uint32_t interval_ms = GAMEPAD_REPEAT_INTERVAL_MS;
+    keyboard_repeat(&delay_ms, &interval_ms);
+    if (!sdl_gamepad_start(delay_ms, interval_ms)) {
+        std::fprintf(stderr, "stakmir: gamepads cannot be used: %s\n", SDL_GetError());
+    }
+}
+
 }  // namespace
 
 bool create_main_window() {
     std::atexit(shutdown_platform);
+    const char *scale_setting = std::getenv("STAKMIR_SCALE");
+    const int32_t scale = scale_parse(scale_setting);
+    if (scale < 0) {
+        char line[128];
+        scale_setting_error(scale_setting, line, sizeof line);
+        std::fprintf(stderr, "stakmir: %s\n", line);
+        return false;
+    }
     if (!choose_video_driver()) {
         return false;
     }
@@ -154,7 +177,7 @@ bool create_main_window() {
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);  // the pointer positions of the window system's own events
     Failure failure{};
     const HeldOutput held = hold_stderr();
-    const bool made = make_window(&failure);
+    const bool made = make_window(&failure, scale);
     const std::string driver_output = release_stderr(held);
     if (!made) {
         const std::string driver_said = last_line(driver_output);
@@ -164,6 +187,7 @@ bool create_main_window() {
     }
     std::fputs(driver_output.c_str(), stderr);
     display_game_running();
+    start_gamepads();
     return true;
 }
 
@@ -172,6 +196,7 @@ bool create_main_window() {
 // stays up until the process ends, which closes its display connection anyway: closing it here
 // would unload the OpenGL driver, whose own start-up allocations would then look lost.
 void shutdown_platform() {
+    sdl_gamepad_stop();
     if (SDL_GLContext context = main_window.context; context != nullptr) {
         main_window.context = nullptr;
         SDL_GL_DeleteContext(context);
@@ -187,7 +212,13 @@ uint32_t platform_time_ms() {
     return SDL_GetTicks();
 }
 
+// The frame, drawn at 480 by 320, is enlarged to the largest whole scale the drawable holds:
+// the window's own scale, or in fullscreen the screen's, centred on black.
 void platform_swap_buffers() {
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(main_window.window, &width, &height);
+    scale_present(&main_window.scale_texture, width, height, scale_fit(width, height));
     SDL_GL_SwapWindow(main_window.window);
 }
 
@@ -195,15 +226,40 @@ void platform_report_failure(const char *what) {
     std::fprintf(stderr, "stakmir: %s\n", what);
 }
 
+// In screen pixels, so that a drag moves the window as far as the pointer went.
 void platform_get_window_rect(WindowRect *rect) {
-    *rect = WindowRect{main_window.left, main_window.top, main_window.left + WINDOW_WIDTH,
-                       main_window.top + WINDOW_HEIGHT};
+    *rect = WindowRect{main_window.left, main_window.top, main_window.left + WINDOW_WIDTH * main_window.scale,
+                       main_window.top + WINDOW_HEIGHT * main_window.scale};
 }
 
 // The window system moves the window when it gets round to it; the loop's arithmetic goes on
-// from the place asked for, which is where the window ends up.
+// from the place asked for, which is where the window ends up. A fullscreen window stays put.
 void platform_move_window(int32_t left, int32_t top, int32_t /*width*/, int32_t /*height*/) {
+    if (main_window.fullscreen != 0) {
+        return;
+    }
     main_window.left = left;
     main_window.top = top;
     SDL_SetWindowPosition(main_window.window, left, top);
+}
+
+// Into fullscreen on the window's screen without changing the screen's mode, and back to the
+// window's own place and size, which the window manager is told again in case it forgot them.
+void toggle_fullscreen() {
+    if (main_window.fullscreen == 0) {
+        window_screen_position(&main_window.left, &main_window.top);
+        if (SDL_SetWindowFullscreen(main_window.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            std::fprintf(stderr, "stakmir: cannot switch to fullscreen: %s\n", SDL_GetError());
+            return;
+        }
+        main_window.fullscreen = 1;
+        return;
+    }
+    if (SDL_SetWindowFullscreen(main_window.window, 0) != 0) {
+        std::fprintf(stderr, "stakmir: cannot leave fullscreen: %s\n", SDL_GetError());
+        return;
+    }
+    main_window.fullscreen = 0;
+    SDL_SetWindowSize(main_window.window, WINDOW_WIDTH * main_window.scale, WINDOW_HEIGHT * main_window.scale);
+    SDL_SetWindowPosition(main_window.window, main_window.left, main_window.top);
 }

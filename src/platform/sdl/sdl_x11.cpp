@@ -10,6 +10,9 @@
 
 #include <SDL_mouse.h>
 #include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/XKBlib.h>
+#endif
 
 #include "platform/messages.h"
 #include "platform/sdl/sdl_platform.h"
@@ -117,6 +120,23 @@ void window_screen_position(int32_t *left, int32_t *top) {
     SDL_GetWindowPosition(main_window.window, &window_x, &window_y);
     *left = window_x;
     *top = window_y;
+}
+
+bool keyboard_repeat(uint32_t *delay_ms, uint32_t *interval_ms) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    unsigned int delay = 0;
+    unsigned int interval = 0;
+    if (x11_info(&info) && XkbGetAutoRepeatRate(info.info.x11.display, XkbUseCoreKbd, &delay, &interval) != 0 &&
+        interval > 0) {
+        *delay_ms = delay;
+        *interval_ms = interval;
+        return true;
+    }
+#endif
+    (void)delay_ms;
+    (void)interval_ms;
+    return false;
 }
 
 bool wait_for_window_system(int timeout_ms) {

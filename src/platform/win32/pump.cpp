@@ -5,6 +5,7 @@
 
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "platform/scale.h"
 
 namespace {
 
@@ -17,6 +18,49 @@ POINT grip{};                // client position of the pointer when the left but
 
 bool dragging() {
     return main_window != nullptr && GetCapture() == main_window;
+}
+
+bool is_repeat(LPARAM lparam) {
+    return (static_cast<uintptr_t>(lparam) & (1u << 30)) != 0;  // the key was down already
+}
+
+// Alt+Enter and F11 switch fullscreen; they and the keys that belong to them (repeats, releases,
+// the character Alt+Enter makes) go no further: no key event, no beep of the default handling.
+// Returns true when the message was one of them.
+bool fullscreen_key(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_KEYDOWN:
+        if (wparam != VK_F11) {
+            return false;
+        }
+        if (!is_repeat(lparam)) {
+            win32_toggle_fullscreen();
+        }
+        return true;
+    case WM_SYSKEYDOWN:
+        if (wparam != VK_RETURN) {
+            return false;
+        }
+        if (!is_repeat(lparam)) {
+            win32_toggle_fullscreen();
+        }
+        main_view.enter_toggled = 1;
+        return true;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (wparam == VK_F11) {
+            return true;
+        }
+        if (wparam == VK_RETURN && main_view.enter_toggled != 0) {
+            main_view.enter_toggled = 0;  // also when Alt was let go first
+            return true;
+        }
+        return false;
+    case WM_SYSCHAR:
+        return wparam == '\r';
+    default:
+        return false;
+    }
 }
 
 // The loop moves the window for one mouse move per pass and drops the rest, and a pointer that
@@ -37,8 +81,17 @@ void catch_up_drag() {
 }  // namespace
 
 LRESULT CALLBACK win32_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (fullscreen_key(message, wparam, lparam)) {
+        return 0;
+    }
+    if (message == WM_ACTIVATE) {
+        main_view.active = LOWORD(wparam) != WA_INACTIVE ? 1 : 0;
+    }
+    // The game's client area is 480 by 320 game pixels, however large the window shows it.
+    const LPARAM game_lparam =
+        message == WM_SIZE && wparam != SIZE_MINIMIZED ? MAKELPARAM(WIN32_CLIENT_WIDTH, WIN32_CLIENT_HEIGHT) : lparam;
     // Queued before the default handling, so messages it sends in turn are queued after this one.
-    window_proc(window, message, wparam, lparam);
+    window_proc(window, message, wparam, game_lparam);
     if (message == WM_CLOSE) {
         // The game answers a close request by quitting; shutdown_platform then destroys the
         // window in order, instead of the default handling destroying it under the running loop.
@@ -46,7 +99,7 @@ LRESULT CALLBACK win32_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     }
     // While the left button is held the window keeps the pointer, so that a drag faster than
     // the window can follow still reports where the pointer is, outside the client area too.
-    if (message == WM_LBUTTONDOWN) {
+    if (message == WM_LBUTTONDOWN && main_view.fullscreen == 0) {
         grip = POINT{static_cast<int16_t>(LOWORD(lparam)), static_cast<int16_t>(HIWORD(lparam))};
         SetCapture(window);
     } else if (message == WM_LBUTTONUP) {
@@ -73,6 +126,7 @@ int poll_event(AppEvent *event) {
     }
     if (queue_drained) {
         catch_up_drag();
+        win32_gamepad_pass(timeGetTime());
     }
     const int delivered = event_queue_pop(event);
     queue_drained = delivered == 0;
@@ -91,7 +145,12 @@ uint32_t platform_time_ms() {
     return timeGetTime();
 }
 
+// The frame, drawn at 480 by 320, is enlarged to the largest whole scale the client area holds:
+// the window's own scale, or in fullscreen the monitor's, centred on black.
 void platform_swap_buffers() {
+    RECT client{};
+    GetClientRect(main_window, &client);
+    scale_present(&main_view.scale_texture, client.right, client.bottom, scale_fit(client.right, client.bottom));
     SwapBuffers(main_dc);
 }
 
@@ -101,6 +160,9 @@ void platform_get_window_rect(WindowRect *rect) {
     *rect = WindowRect{outer.left, outer.top, outer.right, outer.bottom};
 }
 
+// A fullscreen window stays put.
 void platform_move_window(int32_t left, int32_t top, int32_t width, int32_t height) {
-    MoveWindow(main_window, left, top, width, height, TRUE);
+    if (main_view.fullscreen == 0) {
+        MoveWindow(main_window, left, top, width, height, TRUE);
+    }
 }

@@ -9,10 +9,12 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
+#include "platform/scale.h"
 
 HINSTANCE app_instance = nullptr;
 HWND main_window = nullptr;
 HDC main_dc = nullptr;
+Win32View main_view = {};
 
 namespace {
 
@@ -47,11 +49,17 @@ bool register_window_class() {
     return RegisterClassA(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-// Creates the visible window, centred by its outer corner, with a 480 by 320 client area.
-bool create_window() {
-    const POINT origin = win32_window_origin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+// Creates the visible window, centred by its outer corner, with a client area of 480 by 320
+// times `scale` (the screen's when 0). The program declares itself aware of the screen's real
+// pixels (its manifest), so the primary screen's size is in real pixels, and the system does
+// not stretch the window.
+bool create_window(int32_t scale) {
+    const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+    const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+    main_view.scale = scale != 0 ? scale : scale_for_screen(screen_width, screen_height);
+    const POINT origin = win32_window_origin(screen_width, screen_height, main_view.scale);
     RECT outer;
-    SetRect(&outer, 0, 0, WIN32_CLIENT_WIDTH, WIN32_CLIENT_HEIGHT);
+    SetRect(&outer, 0, 0, WIN32_CLIENT_WIDTH * main_view.scale, WIN32_CLIENT_HEIGHT * main_view.scale);
     AdjustWindowRectEx(&outer, WIN32_WINDOW_STYLE, FALSE, 0);
     main_window = CreateWindowExA(0, WIN32_WINDOW_CLASS, WIN32_WINDOW_CLASS, WIN32_WINDOW_STYLE, origin.x,
                                   origin.y, outer.right - outer.left, outer.bottom - outer.top, nullptr,
@@ -80,13 +88,38 @@ const char *create_context() {
     if (!wglMakeCurrent(main_dc, context)) {
         return "could not make the OpenGL context current";
     }
+    // The frame is drawn at 480 by 320 in the lower left corner and enlarged when presented.
+    glViewport(0, 0, WIN32_CLIENT_WIDTH, WIN32_CLIENT_HEIGHT);
     return nullptr;
 }
 
 }  // namespace
 
-POINT win32_window_origin(int screen_width, int screen_height) {
-    return POINT{screen_width / 2 - WIN32_CLIENT_WIDTH / 2, screen_height / 2 - WIN32_CLIENT_HEIGHT / 2};
+POINT win32_window_origin(int screen_width, int screen_height, int scale) {
+    return POINT{screen_width / 2 - WIN32_CLIENT_WIDTH / 2 * scale, screen_height / 2 - WIN32_CLIENT_HEIGHT / 2 * scale};
+}
+
+// Into fullscreen on the window's monitor, without the border, and back to the window's place.
+void win32_toggle_fullscreen() {
+    if (main_view.fullscreen == 0) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (!GetWindowRect(main_window, &main_view.windowed) ||
+            !GetMonitorInfoA(MonitorFromWindow(main_window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            return;
+        }
+        main_view.fullscreen = 1;
+        const RECT &area = monitor.rcMonitor;
+        SetWindowLongA(main_window, GWL_STYLE, static_cast<LONG>(WIN32_FULLSCREEN_STYLE));
+        SetWindowPos(main_window, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+        return;
+    }
+    main_view.fullscreen = 0;
+    const RECT &area = main_view.windowed;
+    SetWindowLongA(main_window, GWL_STYLE, static_cast<LONG>(WIN32_WINDOW_STYLE));
+    SetWindowPos(main_window, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOOWNERZORDER);
 }
 
 PIXELFORMATDESCRIPTOR win32_pixel_format_request() {
@@ -118,11 +151,20 @@ void win32_report_failure(const char *what) {
 }
 
 bool create_main_window() {
+    const char *scale_setting = std::getenv("STAKMIR_SCALE");
+    const int32_t scale = scale_parse(scale_setting);
+    if (scale < 0) {
+        char line[128];
+        scale_setting_error(scale_setting, line, sizeof line);
+        win32_report_failure(line);
+        return false;
+    }
+    main_view = Win32View{};
     if (!register_window_class()) {
         win32_report_failure("could not register the window class");
         return false;
     }
-    if (!create_window()) {
+    if (!create_window(scale)) {
         win32_report_failure("could not create the window");
         return false;
     }
@@ -134,6 +176,7 @@ bool create_main_window() {
     const auto *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
     platform_find_s3tc(extensions, lookup_gl_entry);
     timer_period_active = timeBeginPeriod(1) == TIMERR_NOERROR;
+    win32_gamepad_start();  // without XInput the game plays from the keyboard alone
     return true;
 }
 
@@ -142,6 +185,7 @@ void shutdown_platform() {
         timeEndPeriod(1);
         timer_period_active = false;
     }
+    win32_gamepad_stop();
     if (main_window != nullptr) {
         HWND window = main_window;
         main_window = nullptr;
