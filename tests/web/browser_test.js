@@ -206,11 +206,15 @@ class Game {
     }
 
     // `date` fixes the clock the random pieces are seeded from; `viewport` is puppeteer's.
+    // `script` runs in the page before its own scripts.
     static async open(browser, server, outDir, { holdFrames = true, hideS3tc = false, file = '', date = 0,
-                                                 viewport = { width: 800, height: 600 } } = {}) {
+                                                 viewport = { width: 800, height: 600 }, script = null } = {}) {
         const page = await browser.newPage();
         const game = new Game(browser, server, outDir, page);
         await page.evaluateOnNewDocument(pageHooks, holdFrames, hideS3tc, date);
+        if (script) {
+            await page.evaluateOnNewDocument(script);
+        }
         await page.setViewport(viewport);
         await page.goto(server.url + file, { waitUntil: 'load' });
         await page.waitForFunction(() => window.stakmirTest.callbacks.length > 0 || !window.stakmirTest.held ||

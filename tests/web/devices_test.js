@@ -1,6 +1,6 @@
 #!/usr/bin/env node
-// The page on the screens people hold: it fits phones, tablets and large windows crisply, plays
-// by touch alone, and after one visit plays without a connection.
+// The page on the screens and devices people hold: it fits phones, tablets and large windows
+// crisply, plays by touch alone and with a gamepad, and after one visit plays without a connection.
 //
 //     node devices_test.js PAGE_DIR OUT_DIR CASE
 'use strict';
@@ -204,10 +204,96 @@ async function caseOffline(game) {
           manifest.icons === '192x192=192x192,512x512=512x512', `the manifest: ${JSON.stringify(manifest)}`);
 }
 
+// A pad of the browser's standard layout, played by the test: headless Chromium has none, so the
+// page's navigator.getGamepads is replaced before the page starts.
+function scriptedPad() {
+    const pad = { id: 'scripted', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
+                  buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
+    window.stakmirPad = pad;
+    navigator.getGamepads = () => [pad, null, null, null];
+}
+
+const BUTTONS = { south: 0, east: 1, leftShoulder: 4, rightShoulder: 5, back: 8, start: 9, left: 14, right: 15 };
+
+async function setPad(game, buttons, [x, y] = [0, 0]) {
+    await game.page.evaluate((pressed, axes) => {
+        window.stakmirPad.buttons.forEach((button, i) => {
+            button.pressed = pressed.includes(i);
+            button.value = button.pressed ? 1 : 0;
+        });
+        window.stakmirPad.axes = [...axes, 0, 0];
+    }, buttons.map(name => BUTTONS[name]), [x, y]);
+}
+
+// One button pressed for a frame and let go the next.
+async function push(game, button) {
+    await setPad(game, [button]);
+    await game.step();
+    await setPad(game, []);
+    await game.step();
+}
+
+// A game played with a pad: Start starts it, the d-pad moves the piece both ways, A turns it, the
+// stick moves it once pushed past its dead zone (repeating while held, and not once back in the
+// middle) and speeds it up downwards, B and the shoulders slam; after the game A plays again,
+// and Back quits.
+async function caseGamepad(game) {
+    await game.step(60);
+    await push(game, 'start');
+    check(!web.helpShown(await game.grab()), 'Start did not start the game');
+    let piece = await web.pieceInside(game, 2 * CELL + 5);
+    while (web.isSquare(piece)) {
+        await push(game, 'east');
+        piece = await web.pieceInside(game, 2 * CELL + 5);
+    }
+    const column = async () => web.fallingPiece(await game.grab())[2];
+    for (const [button, delta] of [['left', -CELL], ['right', CELL]]) {
+        const before = await column();
+        await push(game, button);
+        check(Math.abs(await column() - before - delta) <= 2, `the d-pad's ${button} did not move the piece`);
+    }
+    const before = web.fallingPiece(await game.grab());
+    await push(game, 'south');
+    const turned = web.fallingPiece(await game.grab('pad-turned'));
+    check(Math.abs(turned[3] - turned[2] - (before[1] - before[0])) <= 3, `A did not turn ${before}: ${turned}`);
+    const start = await column();
+    await setPad(game, [], [-0.3, 0.2]);
+    await game.step(5);
+    check(await column() === start, 'the stick moved the piece inside its dead zone');
+    await setPad(game, [], [-1, 0]);
+    await game.step(35);  // past the repeat delay of half a second
+    const held = await column();
+    check(start - held >= 2 * CELL - 2, `the stick held left moved the piece from ${start} to ${held} only`);
+    await setPad(game, [], [0, 0]);
+    await game.step(40);
+    check(await column() === held, 'the stick kept moving the piece once back in the middle');
+    const top = web.fallingPiece(await game.grab())[0];
+    await setPad(game, [], [0, 1]);
+    await game.step(4);
+    await setPad(game, []);
+    check(web.fallingPiece(await game.grab())[0] - top > 10, 'the stick held down did not speed the piece up');
+    await push(game, 'rightShoulder');
+    await web.stepUntil(game, 'the play-again question', async image => {
+        if (web.questionShown(image)) {
+            return true;
+        }
+        await push(game, 'leftShoulder');  // slam only: B would also answer "no" once the game asks
+        await game.step(2);
+        return false;
+    }, 1000);
+    await push(game, 'south');
+    await game.step(3);
+    const again = await game.grab('pad-again');
+    check(web.helpShown(again) && web.rowGroups(again).length === 0, 'A did not play again');
+    await push(game, 'back');
+    await web.checkQuitNote(game, 'Back');
+}
+
 const CASES = {
     viewports: { run: caseViewports, custom: true },
     touch: { run: caseTouch, open: { viewport: PHONE_LANDSCAPE } },
     offline: { run: caseOffline, open: { holdFrames: false } },
+    gamepad: { run: caseGamepad, open: { script: scriptedPad } },
 };
 
 if (require.main === module) {

@@ -160,6 +160,10 @@ void web_input_stop() {
     }
 }
 
+bool web_input_active() {
+    return web_input.active;
+}
+
 void web_input_set_drawable(bool drawable) {
     web_input.drawable = drawable;
     update_activation();

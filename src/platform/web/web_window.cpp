@@ -141,6 +141,7 @@ EM_BOOL animation_frame(double timestamp, void * /*unused*/) {
         wait_for_restore(timestamp);
     }
     web_window.last_frame = timestamp;
+    web_gamepads_poll(web_input_active(), platform_time_ms());
     const uint64_t target = whole_steps(timestamp);
     const uint64_t steps = target > web_window.clock_ms ? (target - web_window.clock_ms) / CLOCK_STEP_MS : 0;
     const uint64_t passes = steps < 1 ? 1 : steps > MAX_PASSES_PER_FRAME ? MAX_PASSES_PER_FRAME : steps;
