@@ -5,7 +5,11 @@
 #                                              manual page and licence texts under <dir>
 #   cpack --config build/CPackConfig.cmake     build/packages/stakmir_<version>_<arch>.deb
 
-if(WIN32 OR APPLE OR EMSCRIPTEN)
+if(WIN32 OR EMSCRIPTEN)
+  # The Windows installer and portable zip, or the page as a zip.
+  include(${CMAKE_CURRENT_LIST_DIR}/ReleaseFiles.cmake)
+  return()
+elseif(APPLE)
   return()
 endif()
 
