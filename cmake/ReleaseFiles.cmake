@@ -1,13 +1,28 @@
-# The release files of the Windows build (the Debian package is made by CPack, see
-# Packaging.cmake), in release/ of the build folder:
+# The release files of the Windows build and of the web build (the Debian package is made by
+# CPack, see Packaging.cmake), each in release/ of its build folder:
 #
 #   stakmir-<version>-setup.exe        the Windows installer, made by makensis (NSIS)
 #   stakmir-<version>-windows-x64.zip  the same files for Windows, to unpack and run
+#   stakmir-<version>-web.zip          the page's files, for any static file server
 #
 # The tests find them through the STAKMIR_* properties of the targets that make them.
 set(_release_dir ${CMAKE_BINARY_DIR}/release)
 set(_release_src ${CMAKE_SOURCE_DIR}/packaging)
 set(_release_name stakmir-${PROJECT_VERSION})
+
+if(EMSCRIPTEN)
+  # Not part of the build: scripts/build-web.sh builds it after everything else, so that it
+  # packs the page folder exactly as the whole build leaves it.
+  set(_zip ${_release_dir}/${_release_name}-web.zip)
+  add_custom_target(stakmir_page_zip
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_release_dir}
+    COMMAND ${CMAKE_COMMAND} -DBASE=${CMAKE_BINARY_DIR}/page -DOUT=${_zip} -P ${_release_src}/zip.cmake
+    COMMENT "Packing the page into ${_zip}"
+    VERBATIM)
+  add_dependencies(stakmir_page_zip stakmir)
+  set_target_properties(stakmir_page_zip PROPERTIES STAKMIR_ZIP ${_zip})
+  return()
+endif()
 
 if(NOT WIN32 OR NOT TARGET stakmir)
   return()

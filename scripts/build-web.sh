@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the web version of Stakmir with Debian's Emscripten (fully offline) into one folder,
-# build-web/page/: index.html, stakmir.js, stakmir.wasm and the icons, for any static file server.
+# build-web/page/: index.html, stakmir.js, stakmir.wasm and the icons, for any static file server;
+# and the same files as one zip in build-web/release/.
 # Installs whatever is missing first. Extra arguments go to the CMake configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,4 +13,6 @@ cmake -S . -B build-web -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
       -DCMAKE_BUILD_TYPE=Release -DSTAKMIR_WERROR=ON \
       -DSTAKMIR_BUILD_TOOLS=OFF -DSTAKMIR_BUILD_BENCH=OFF "$@"
 cmake --build build-web -j "$jobs"
-echo "Built build-web/page/"
+# The page zip packs the page folder as the whole build has left it.
+cmake --build build-web --target stakmir_page_zip
+echo "Built build-web/page/ and build-web/release/"
