@@ -48,5 +48,5 @@ cp -- "${files[@]}" dist/
 (cd dist && sha256sum -- * > SHA256SUMS)
 echo "== dist/ (Stakmir $version) =="
 (cd dist && for file in *; do
-    printf '%9s  %s\n' "$(numfmt --to=iec-i --suffix=B --format=%.1f "$(stat -c %s "$file")")" "$file"
+    awk -v size="$(stat -c %s "$file")" -v name="$file" 'BEGIN { printf "%8.1f KiB  %s\n", size / 1024, name }'
 done)
