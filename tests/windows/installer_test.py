@@ -164,12 +164,14 @@ def user_name(prefix):
     return users[0]
 
 
-def run_game(desktop, command, outdir):
+def run_game(desktop, command, outdir, while_running=lambda: None):
     """The game opens its window and shows the help text; Escape ends it with status 0."""
     game = wine_window_test.WineGame(desktop, command, outdir)
     try:
         shown.wait_start_screen(game)
         game.grab("help")
+        while_running()
+        game.focus()
         desktop.key("Escape")
         game.expect_exit("Escape")
     finally:
@@ -222,10 +224,19 @@ def case_installer(wine_run, prefix, desktop, outdir, version, setup, stage):
     # Just for the user (the default), and the game played from there.
     if wine(wine_run, prefix, desktop, setup, "/S") != 0:
         raise Failure("the silent installer failed")
-    installed, shortcut = check_installed(prefix, "user", f"C:\\users\\{user}\\AppData\\Local\\Programs\\Stakmir",
-                                          f"C:\\users\\{user}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs",
-                                          version, stage)
-    run_game(desktop, [wine_run, prefix, os.path.join(installed, "stakmir.exe")], outdir)
+    folder = f"C:\\users\\{user}\\AppData\\Local\\Programs\\Stakmir"
+    start_menu = f"C:\\users\\{user}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"
+    installed, shortcut = check_installed(prefix, "user", folder, start_menu, version, stage)
+
+    def while_running():
+        """The running game cannot be replaced or deleted: the installer must say it failed, and
+        the uninstaller (here run in place, so that its status is its own) remove nothing."""
+        if wine(wine_run, prefix, desktop, setup, "/S") == 0:
+            raise Failure("the installer reported success while the game it had to replace was running")
+        if wine(wine_run, prefix, desktop, os.path.join(installed, "uninstall.exe"), "/S", "_?=" + folder) == 0:
+            raise Failure("the uninstaller reported success while the game was running")
+    run_game(desktop, [wine_run, prefix, os.path.join(installed, "stakmir.exe")], outdir, while_running)
+    check_installed(prefix, "user", folder, start_menu, version, stage)
     uninstall(wine_run, prefix, desktop, installed, shortcut)
     # For everyone on the computer (Wine's user is an administrator).
     if wine(wine_run, prefix, desktop, setup, "/S", "/AllUsers") != 0:
