@@ -11,15 +11,15 @@ set(_release_src ${CMAKE_SOURCE_DIR}/packaging)
 set(_release_name stakmir-${PROJECT_VERSION})
 
 if(EMSCRIPTEN)
-  # Not part of the build: scripts/build-web.sh builds it after everything else, so that it
-  # packs the page folder exactly as the whole build leaves it.
+  # Packed anew at every build, once the program (stakmir) and the page's other files
+  # (stakmir_page) are made: whatever the page folder then holds.
   set(_zip ${_release_dir}/${_release_name}-web.zip)
-  add_custom_target(stakmir_page_zip
+  add_custom_target(stakmir_page_zip ALL
     COMMAND ${CMAKE_COMMAND} -E make_directory ${_release_dir}
     COMMAND ${CMAKE_COMMAND} -DBASE=${CMAKE_BINARY_DIR}/page -DOUT=${_zip} -P ${_release_src}/zip.cmake
     COMMENT "Packing the page into ${_zip}"
     VERBATIM)
-  add_dependencies(stakmir_page_zip stakmir)
+  add_dependencies(stakmir_page_zip stakmir stakmir_page)
   set_target_properties(stakmir_page_zip PROPERTIES STAKMIR_ZIP ${_zip})
   return()
 endif()
