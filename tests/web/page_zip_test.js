@@ -44,9 +44,12 @@ function checkUnpacked(zip, pageDir, unpacked, version) {
           `the program's welcome text does not name version ${version}`);
 }
 
-// The sum of the colour channels of each row of the well (x 300 to 450, y 10 to 310 from the top).
-async function wellRows(page) {
-    return page.evaluate(() => {
+// Runs `count` frames, then reads the sum of the colour channels of each row of the well (x 300
+// to 450, y 10 to 310 from the top) in the same task, before the browser shows the frame and
+// may drop the canvas's drawing.
+async function stepAndRead(page, count) {
+    return page.evaluate(n => {
+        window.stakmirTest.step(n, 17);
         const copy = document.createElement('canvas');
         copy.width = 480;
         copy.height = 320;
@@ -62,7 +65,7 @@ async function wellRows(page) {
             rows.push(sum);
         }
         return rows;
-    });
+    }, count);
 }
 
 function rowsDiffering(a, b) {
@@ -82,20 +85,15 @@ async function play(server, outDir) {
         await page.waitForFunction(() => window.stakmirTest.callbacks.length > 0, POLL).catch(() => {
             throw new Failure(`the page did not start the game: ${log.join(' | ')}`);
         });
-        const step = count => page.evaluate(n => window.stakmirTest.step(n, 17), count);
-        await step(60);  // the intro, 50 ticks, into the help screen
-        const help = await wellRows(page);
-        await step(30);
-        check(rowsDiffering(help, await wellRows(page)) === 0, 'the help screen is not still');
+        const help = await stepAndRead(page, 60);  // the intro, 50 ticks, into the help screen
+        check(rowsDiffering(help, await stepAndRead(page, 30)) === 0, 'the help screen is not still');
         await page.keyboard.press('Shift');  // any key's release starts
-        await step(90);
-        const falling = await wellRows(page);
+        const falling = await stepAndRead(page, 90);
         check(rowsDiffering(help, falling) > 0, 'no piece came into the well');
-        await step(60);
-        check(rowsDiffering(falling, await wellRows(page)) > 0, 'the piece did not fall');
+        check(rowsDiffering(falling, await stepAndRead(page, 60)) > 0, 'the piece did not fall');
         await page.screenshot({ path: path.join(outDir, 'playing.png') });
         await page.keyboard.press('Escape');
-        await step(2);
+        await stepAndRead(page, 2);
         const quit = await page.evaluate(() => !document.getElementById('note').hidden &&
                                                document.getElementById('canvas').hidden);
         check(quit, 'Escape did not end the game with the note');
