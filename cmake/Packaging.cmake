@@ -5,7 +5,11 @@
 #                                              manual page and licence texts under <dir>
 #   cpack --config build/CPackConfig.cmake     build/packages/stakmir_<version>_<arch>.deb
 
-if(WIN32 OR APPLE OR EMSCRIPTEN)
+if(WIN32 OR EMSCRIPTEN)
+  # The Windows installer and portable zip, or the page as a zip.
+  include(${CMAKE_CURRENT_LIST_DIR}/ReleaseFiles.cmake)
+  return()
+elseif(APPLE)
   return()
 endif()
 
@@ -20,16 +24,21 @@ set(_pkg_src ${CMAKE_SOURCE_DIR}/packaging)
 set(_pkg_out ${CMAKE_BINARY_DIR}/packaging)
 set(_pkg_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/stakmir)
 
+# The metadata's newest release, the manual page's header and the changelog's newest entry
+# name the version as @PROJECT_VERSION@, filled in here.
+foreach(_file ${STAKMIR_APP_ID}.metainfo.xml stakmir.6 changelog)
+  configure_file(${_pkg_src}/${_file} ${_pkg_out}/${_file} @ONLY)
+endforeach()
+
 # The manual page and the changelog are installed compressed, without a time stamp in the
 # gzip header, so that two builds of one source give the same package.
 set(_pkg_gz)
 foreach(_file stakmir.6 changelog)
   add_custom_command(
     OUTPUT ${_pkg_out}/${_file}.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${_pkg_out}
-    COMMAND ${CMAKE_COMMAND} -DIN=${_pkg_src}/${_file} -DOUT=${_pkg_out}/${_file}.gz
+    COMMAND ${CMAKE_COMMAND} -DIN=${_pkg_out}/${_file} -DOUT=${_pkg_out}/${_file}.gz
             -P ${_pkg_src}/gzip.cmake
-    DEPENDS ${_pkg_src}/${_file} ${_pkg_src}/gzip.cmake
+    DEPENDS ${_pkg_out}/${_file} ${_pkg_src}/gzip.cmake
     COMMENT "Compressing ${_file}"
     VERBATIM)
   list(APPEND _pkg_gz ${_pkg_out}/${_file}.gz)
@@ -45,7 +54,7 @@ endif()
 
 install(FILES ${_pkg_src}/${STAKMIR_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications COMPONENT stakmir)
-install(FILES ${_pkg_src}/${STAKMIR_APP_ID}.metainfo.xml
+install(FILES ${_pkg_out}/${STAKMIR_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo COMPONENT stakmir)
 foreach(_size IN LISTS STAKMIR_ICON_SIZES)
   install(FILES ${CMAKE_SOURCE_DIR}/data/icons/stakmir-${_size}.png

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program with Debian's mingw-w64 into build-windows/:
-# build-windows/stakmir.exe, which needs only DLLs that come with Windows.
+# build-windows/stakmir.exe, which needs only DLLs that come with Windows, and from it the
+# installer and the portable zip in build-windows/release/ (made with NSIS).
 # Extra arguments go to the CMake configure step (for instance -DCMAKE_BUILD_TYPE=Debug).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,4 +17,4 @@ cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmak
       -DSTAKMIR_BUILD_TOOLS=OFF -DSTAKMIR_BUILD_BENCH=OFF \
       -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST "$@"
 cmake --build build-windows -j "$jobs"
-echo "Built build-windows/stakmir.exe"
+echo "Built build-windows/stakmir.exe and build-windows/release/"

@@ -20,8 +20,8 @@ packages=(
 # fonts, codecs, printing services and 32-bit libraries that neither the Windows nor the web
 # tests use.
 lean_packages=(
-  # the Windows build (mingw-w64) and its tests under Wine
-  g++-mingw-w64-x86-64-posix wine wine64
+  # the Windows build (mingw-w64), its installer (NSIS) and its tests under Wine
+  g++-mingw-w64-x86-64-posix nsis wine wine64
   # the web build (Emscripten, fully offline) and its tests in a real browser
   emscripten chromium
 )

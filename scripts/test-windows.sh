@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program and its tests (scripts/build-windows.sh) and runs the tests
-# under Wine: the rules' unit tests, and the window tests on a virtual X display.
+# under Wine: the rules' unit tests, and the window tests on a virtual X display, and the
+# installer and the portable zip.
 # The Wine prefix lives in build-windows/wineprefix; its server runs only while the tests do.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -17,7 +17,7 @@ constexpr GameMode MASK_HELP = MODE_INTRO | MODE_WAIT_START;      // 3
 static_assert(MASK_HIDE_PLAY == 11 && MASK_PLAYING == 244 && MASK_HAND_OVER == 144 && MASK_HELP == 3);
 
 constexpr const char *HELP_TEXT =
-    "Welcome to Stakmir 1.0\n\nQuit:\tEsc or X or Q\nRotate:\tUp Arrow or 8 or 5\nLeft:\tLeft Arrow or 4\n"
+    "Welcome to Stakmir " STAKMIR_VERSION "\n\nQuit:\tEsc or X or Q\nRotate:\tUp Arrow or 8 or 5\nLeft:\tLeft Arrow or 4\n"
     "Right:\tRight Arrow or 6\nFaster:\tDown Arrow or 2\nSlam:\tPgDn or Spacebar\n\nPress any key to start.";
 constexpr const char *PLAY_AGAIN_TEXT = "Do you want to play again?";
 

@@ -287,7 +287,7 @@ Layout lay_out(const FontDesc &font, const std::string &text, int left, int top,
 // question its box on one line, without wrapping; the parts after tabs start at x 75.
 TEST(TextLayout, GameTextsFitTheirBoxes) {
     const struct { std::string text; int bottom, right, top, lines, first_x; } boxes[] = {
-        {"Welcome to Stakmir 1.0\n\nQuit:\tEsc or X or Q\nRotate:\tUp Arrow or 8 or 5\n"
+        {"Welcome to Stakmir " STAKMIR_VERSION "\n\nQuit:\tEsc or X or Q\nRotate:\tUp Arrow or 8 or 5\n"
          "Left:\tLeft Arrow or 4\nRight:\tRight Arrow or 6\nFaster:\tDown Arrow or 2\n"
          "Slam:\tPgDn or Spacebar\n\nPress any key to start.", 75, 175, 200, 10, 31},
         {"Do you want to play again?", 10, 275, 100, 1, 32},

@@ -9,7 +9,7 @@
 #   check.sh manual   <stage>                          the manual page renders without warnings
 #   check.sh icons    <stage>                          the icons at every size
 #   check.sh launch   <stage> <workdir>                the installed game starts and quits
-#   check.sh versions <source> <version>               every file names the project's version
+#   check.sh versions <stage> <version>                every installed file names the version
 #   check.sh deb      <build> <workdir> <version>      the Debian package
 #
 # Exits 0 on success, 77 when the game executable is not built, 1 with a message otherwise.
@@ -188,15 +188,22 @@ check_launch() {
   [[ $status == 0 ]] || fail "the game quit with status $status: $(cat "$work/game.log")"
 }
 
+# The version the build was made with, in every installed file that names one and in the
+# game's welcome text.
 check_versions() {
-  local source=$1 version=$2 dir=$1/packaging
-  local meta man log
-  meta=$(grep -m1 -o '<release version="[^"]*"' "$dir/$APP_ID.metainfo.xml" | cut -d'"' -f2)
-  man=$(sed -n 's/^\.TH STAKMIR 6 [^ ]* "Stakmir \([^"]*\)".*/\1/p' "$dir/stakmir.6")
-  log=$(sed -n '1s/^stakmir (\([^)]*\)).*/\1/p' "$dir/changelog")
+  local stage=$1 version=$2
+  local meta man log welcome
+  meta=$(grep -m1 -o '<release version="[^"]*"' "$stage/share/metainfo/$APP_ID.metainfo.xml" | cut -d'"' -f2)
+  man=$(zcat "$stage/share/man/man6/stakmir.6.gz" | sed -n 's/^\.TH STAKMIR 6 [^ ]* "Stakmir \([^"]*\)".*/\1/p')
+  log=$(zcat "$stage/share/doc/stakmir/changelog.gz" | sed -n '1s/^stakmir (\([^)]*\)).*/\1/p')
   [[ $meta == "$version" ]] || fail "the newest release in the metadata is '$meta', not $version"
   [[ $man == "$version" ]] || fail "the manual page is of version '$man', not $version"
   [[ $log == "$version" ]] || fail "the changelog's newest entry is '$log', not $version"
+  [[ -x $stage/bin/stakmir ]] || skip "the game executable is not built yet"
+  # The text ends its line: "Welcome to Stakmir 1.0" followed by a line feed.
+  welcome=$(grep -ao 'Welcome to Stakmir .*$' "$stage/bin/stakmir" | head -1)
+  [[ $welcome == "Welcome to Stakmir $version" ]] \
+    || fail "the game's welcome text is '$welcome', not 'Welcome to Stakmir $version'"
 }
 
 # Builds the package, reads its control data and contents, runs lintian on it, then installs,

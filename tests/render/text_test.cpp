@@ -148,7 +148,7 @@ TEST(DrawTextBox, HelpAndPlayAgainTextsFit) {
         }
     }
     EXPECT_EQ(lines, 10);
-    EXPECT_EQ(q.size(), std::strlen("Welcome to Stakmir 1.0Quit:Esc or X or QRotate:Up Arrow or 8 or 5Left:Left Arrow "
+    EXPECT_EQ(q.size(), std::strlen("Welcome to Stakmir " STAKMIR_VERSION "Quit:Esc or X or QRotate:Up Arrow or 8 or 5Left:Left Arrow "
                                     "or 4Right:Right Arrow or 6Faster:Down Arrow or 2Slam:PgDn or Spacebar"
                                     "Press any key to start."));  // every character but line feeds and tabs
     const std::vector<Quad> again = box("Do you want to play again?", 10, 275, 100);

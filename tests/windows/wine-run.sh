@@ -2,6 +2,8 @@
 # wine-run.sh PREFIX PROGRAM [ARGUMENTS...] | wine-run.sh PREFIX --init
 # Runs PROGRAM under Wine in PREFIX and returns its exit status. The prefix is made once, under a
 # lock: no Mono or Gecko installers, focus without a window manager, crashes print (no dialog).
+# No menu builder either: a Start menu shortcut made in the prefix gives no menu entry or icon
+# in the host's home folder.
 set -euo pipefail
 
 [ $# -ge 2 ] || { echo "usage: wine-run.sh PREFIX PROGRAM [ARGUMENTS...] | wine-run.sh PREFIX --init" >&2; exit 2; }
@@ -11,7 +13,7 @@ wine=$(command -v wine || command -v wine64) || { echo "wine-run.sh: Wine is not
 mkdir -p "$prefix"
 export WINEPREFIX
 WINEPREFIX=$(cd "$prefix" && pwd)
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
 
