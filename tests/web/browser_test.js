@@ -798,13 +798,21 @@ async function playToTheEnd(game) {
     await game.grab('game-over');
 }
 
-// F10 (a system key) cannot answer the play-again question; Y plays again from an empty well;
+// F10 (a system key) and a key an input method took cannot answer the play-again question; Y
+// plays again from an empty well;
 // N ends the game with the play-again note.
 async function caseGameOver(game) {
     await playToTheEnd(game);
     await game.press('F10');
     await game.step(5);
     check(questionShown(await game.grab()), 'F10 answered the question');
+    // A key whose press an input method took (reported as key 229) must not answer on release.
+    const input = await game.cdp();
+    await input.send('Input.dispatchKeyEvent', { type: 'keyDown', windowsVirtualKeyCode: 229, key: 'Process', code: 'KeyN' });
+    await input.send('Input.dispatchKeyEvent', { type: 'keyUp', windowsVirtualKeyCode: 78, key: 'n', code: 'KeyN' });
+    await game.step(5);
+    check(questionShown(await game.grab()) && !(await game.note()).shown,
+          'the release of a key an input method took answered the question');
     await game.press('KeyY');
     await game.step(5);
     const again = await game.grab('new-game');
