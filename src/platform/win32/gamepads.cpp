@@ -117,10 +117,9 @@ void win32_gamepad_pass(uint32_t now) {
     }
 }
 
+// The XInput library stays loaded until the process ends: an XInput may keep a thread of its own
+// running inside the library (Wine's does), and unloading the code under that thread makes it
+// crash the process on its way out.
 void win32_gamepad_stop() {
-    if (main_gamepads.library != nullptr) {
-        FreeLibrary(main_gamepads.library);
-    }
-    main_gamepads.library = nullptr;
     main_gamepads.get_state = nullptr;
 }
