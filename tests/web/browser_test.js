@@ -532,7 +532,12 @@ async function checkTurn(game, key) {
 async function checkSlam(game, key) {
     const piece = await pieceInside(game);
     await game.press(key);
-    await stepUntil(game, `${key} to slam the piece`, image => {
+    await slammed(game, piece, key);
+}
+
+// Steps until the slammed `piece` has joined the stack: no piece in the air, or a new one above it.
+async function slammed(game, piece, what) {
+    await stepUntil(game, `${what} to slam the piece`, image => {
         const now = fallingPiece(image);
         return now === null || now[0] < piece[0] - 5;
     }, 15);
@@ -878,7 +883,7 @@ async function runCase(cases) {
 module.exports = {
     serve, launch, pageHooks, runCase, Game, Failure, check, POLL, W, H, CELL, WELL,
     helpShown, wellShown, questionShown, fallingPiece, isSquare, rowGroups, stepUntil, stepUntilReal, startGame,
-    pieceInside, checkQuitNote, checkFailure,
+    pieceInside, slammed, checkQuitNote, checkFailure,
 };
 
 if (require.main === module) {

@@ -10,6 +10,9 @@ const web = require('./browser_test.js');
 
 const { Game, check, CELL, W, H } = web;
 
+// The clock the pieces are seeded from, fixed for the games played here: its first piece is a
+// square, which cannot show a turn and is slammed away first.
+const SQUARE_FIRST = Date.UTC(2026, 0, 1, 0, 0, 5);
 const PHONE_LANDSCAPE = { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: true };
 // Each viewport with the number of device pixels a game pixel must take there.
 const VIEWPORTS = [
@@ -127,7 +130,7 @@ async function caseTouch(game) {
     let piece = await web.pieceInside(game, 2 * CELL + 5);
     while (web.isSquare(piece)) {  // turning needs a piece that is not square
         await tap(game, 'Slam');
-        await game.step(3);
+        await web.slammed(game, piece, 'Slam');
         piece = await web.pieceInside(game, 2 * CELL + 5);
     }
     for (const [label, delta] of [['Left', -CELL], ['Right', CELL]]) {
@@ -244,6 +247,7 @@ async function caseGamepad(game) {
     let piece = await web.pieceInside(game, 2 * CELL + 5);
     while (web.isSquare(piece)) {
         await push(game, 'east');
+        await web.slammed(game, piece, 'B');
         piece = await web.pieceInside(game, 2 * CELL + 5);
     }
     const column = async () => web.fallingPiece(await game.grab())[2];
@@ -291,9 +295,9 @@ async function caseGamepad(game) {
 
 const CASES = {
     viewports: { run: caseViewports, custom: true },
-    touch: { run: caseTouch, open: { viewport: PHONE_LANDSCAPE } },
+    touch: { run: caseTouch, open: { viewport: PHONE_LANDSCAPE, date: SQUARE_FIRST } },
     offline: { run: caseOffline, open: { holdFrames: false } },
-    gamepad: { run: caseGamepad, open: { script: scriptedPad } },
+    gamepad: { run: caseGamepad, open: { script: scriptedPad, date: SQUARE_FIRST } },
 };
 
 if (require.main === module) {
