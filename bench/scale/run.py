@@ -20,7 +20,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tests", "platform"))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "startup"))
 from desktop import Desktop  # noqa: E402
-from run import run  # noqa: E402  (the start-up benchmark's runner)
+from run import programs, run  # noqa: E402  (the start-up benchmark's runner)
 
 SCALES = (1, 2, 3)
 
@@ -29,12 +29,7 @@ def main():
     build = os.path.abspath(sys.argv[1])
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10.0
     rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 2
-    game = os.path.join(build, "stakmir")
-    minimal = os.path.join(build, "bench", "startup", "startup_minimal")
-    probe = os.path.join(build, "bench", "startup", "startup_swap_probe.so")
-    for path in (game, minimal, probe):
-        if not os.path.exists(path):
-            sys.exit(f"run.py: {path} is missing; build the targets stakmir, startup_minimal, startup_swap_probe")
+    game, minimal, probe = programs(build)
     workdir = tempfile.mkdtemp(prefix="scale-")
     desktop = Desktop(workdir, 3840, 2160)
     results = {scale: [] for scale in SCALES}

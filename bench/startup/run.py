@@ -53,15 +53,22 @@ def stripped_size(path):
         return os.path.getsize(copy)
 
 
-def main():
-    build = os.path.abspath(sys.argv[1])
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10.0
+def programs(build):
+    """The game, the minimal program and the swap probe in a build folder; ends the run with one
+    line when one of them is missing."""
     game = os.path.join(build, "stakmir")
     minimal = os.path.join(build, "bench", "startup", "startup_minimal")
     probe = os.path.join(build, "bench", "startup", "startup_swap_probe.so")
     for path in (game, minimal, probe):
         if not os.path.exists(path):
             sys.exit(f"run.py: {path} is missing; build the targets stakmir, startup_minimal, startup_swap_probe")
+    return game, minimal, probe
+
+
+def main():
+    build = os.path.abspath(sys.argv[1])
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10.0
+    game, minimal, probe = programs(build)
     workdir = tempfile.mkdtemp(prefix="startup-")
     desktop = Desktop(workdir)
     try:

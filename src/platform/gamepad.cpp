@@ -148,3 +148,11 @@ void gamepad_merge(GamepadState *merged, const GamepadState *pad) {
         merged->stick_y = pad->stick_y;
     }
 }
+
+void gamepad_pass(GamepadKeys *keys, const GamepadState *state, bool active, uint32_t now) {
+    if (active) {
+        gamepad_update(keys, state, now);
+    } else {
+        gamepad_release(keys, state);
+    }
+}

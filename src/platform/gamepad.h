@@ -61,5 +61,7 @@ void gamepad_update(GamepadKeys *keys, const GamepadState *state, uint32_t now);
 // Instead of an update while the window is not active: releases every held key, and what the
 // pad holds now counts again only once it has been let go.
 void gamepad_release(GamepadKeys *keys, const GamepadState *state);
+// A platform's pass: gamepad_update while the window is active, gamepad_release while it is not.
+void gamepad_pass(GamepadKeys *keys, const GamepadState *state, bool active, uint32_t now);
 // Adds a pad to a merged state: the buttons of either, and on each stick axis the one pushed further.
 void gamepad_merge(GamepadState *merged, const GamepadState *pad);

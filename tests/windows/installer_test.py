@@ -269,11 +269,7 @@ def main():
     wine_run, prefix, workdir, case, version, setup, archive, stage = sys.argv[1:9]
     outdir = os.path.join(os.path.abspath(workdir), case)
     os.makedirs(outdir, exist_ok=True)
-    own_prefix = os.path.join(outdir, "wineprefix")
-    shutil.rmtree(own_prefix, ignore_errors=True)
-    if os.path.isdir(prefix):
-        shutil.copytree(os.path.abspath(prefix), own_prefix, symlinks=True,
-                        ignore=shutil.ignore_patterns(".stakmir-lock"))
+    own_prefix = wine_window_test.private_prefix(prefix, outdir)
     subprocess.run([wine_run, own_prefix, "--init"], check=True)
     desktop = None
     try:

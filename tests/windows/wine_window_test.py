@@ -272,16 +272,22 @@ def case_no_display(command, outdir):
         raise Failure(f"unclear message without a window: {result.stderr!r}")
 
 
-def main():
-    wine_run, prefix, program, workdir, case = sys.argv[1:6]
-    outdir = os.path.join(os.path.abspath(workdir), case)
-    os.makedirs(outdir, exist_ok=True)
-    # A private copy of the prepared prefix (wine-run.sh makes one from scratch if there is none).
+def private_prefix(prefix, outdir):
+    """A private copy of the prepared prefix in `outdir` (wine-run.sh makes one from scratch if
+    there is none); returns its path."""
     own_prefix = os.path.join(outdir, "wineprefix")
     shutil.rmtree(own_prefix, ignore_errors=True)
     if os.path.isdir(prefix):
         shutil.copytree(os.path.abspath(prefix), own_prefix, symlinks=True,
                         ignore=shutil.ignore_patterns(".stakmir-lock"))
+    return own_prefix
+
+
+def main():
+    wine_run, prefix, program, workdir, case = sys.argv[1:6]
+    outdir = os.path.join(os.path.abspath(workdir), case)
+    os.makedirs(outdir, exist_ok=True)
+    own_prefix = private_prefix(prefix, outdir)
     command = [wine_run, own_prefix, os.path.abspath(program)]
     desktop = None
     try:

@@ -103,11 +103,7 @@ void sdl_gamepad_pass(bool active, uint32_t now) {
             gamepad_merge(&merged, &state);
         }
     }
-    if (active) {
-        gamepad_update(&main_window.pad_keys, &merged, now);
-    } else {
-        gamepad_release(&main_window.pad_keys, &merged);
-    }
+    gamepad_pass(&main_window.pad_keys, &merged, active, now);
 }
 
 void sdl_gamepad_stop() {

@@ -48,9 +48,5 @@ void web_gamepads_poll(bool active, uint32_t now) {
             gamepad_merge(&merged, &pad);
         }
     }
-    if (active) {
-        gamepad_update(&web_gamepads.keys, &merged, now);
-    } else {
-        gamepad_release(&web_gamepads.keys, &merged);
-    }
+    gamepad_pass(&web_gamepads.keys, &merged, active, now);
 }

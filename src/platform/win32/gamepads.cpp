@@ -110,11 +110,7 @@ void win32_gamepad_pass(uint32_t now) {
         const GamepadState pad = win32_gamepad_state(state.Gamepad);
         gamepad_merge(&merged, &pad);
     }
-    if (main_view.active != 0) {
-        gamepad_update(&pads.keys, &merged, now);
-    } else {
-        gamepad_release(&pads.keys, &merged);
-    }
+    gamepad_pass(&pads.keys, &merged, main_view.active != 0, now);
 }
 
 // The XInput library stays loaded until the process ends: an XInput may keep a thread of its own
