@@ -40,3 +40,36 @@ void scale_setting_error(const char *setting, char *line, size_t size) {
     std::snprintf(line, size, "STAKMIR_SCALE must be a whole number from 1 to %d, not \"%.40s\"", SCALE_MAX,
                   setting != nullptr ? setting : "");
 }
+
+ScaleLayout scale_layout(int32_t width, int32_t height, uint32_t fill) {
+    ScaleLayout layout{};
+    layout.width = width;
+    layout.height = height;
+    layout.fill = fill;
+    return layout;
+}
+
+// Whole pixels on both sides of the picture, so that every pixel's centre samples one texel. The
+// margin below is rounded down, as the desktop has always placed it.
+ScaleLayout scale_layout_whole(int32_t width, int32_t height, int32_t scale) {
+    ScaleLayout layout = scale_layout(width, height, 0x000000);
+    const int32_t enlarged_width = SCALE_WIDTH * scale;
+    const int32_t enlarged_height = SCALE_HEIGHT * scale;
+    const int32_t bottom = (height - enlarged_height) / 2;
+    const ScaleRect target{(width - enlarged_width) / 2, height - bottom - enlarged_height, enlarged_width,
+                           enlarged_height};
+    scale_layout_add(&layout, ScalePart{ScaleRect{0, 0, SCALE_WIDTH, SCALE_HEIGHT}, target, false});
+    return layout;
+}
+
+bool scale_layout_add(ScaleLayout *layout, const ScalePart &part) {
+    const ScaleRect &source = part.source;
+    const bool inside = source.left >= 0 && source.top >= 0 && source.width > 0 && source.height > 0 &&
+                        source.width <= SCALE_WIDTH - source.left && source.height <= SCALE_HEIGHT - source.top;
+    if (layout->count >= SCALE_MAX_PARTS || !inside || part.target.width <= 0 || part.target.height <= 0) {
+        return false;
+    }
+    layout->parts[layout->count] = part;
+    layout->count += 1;
+    return true;
+}

@@ -1,8 +1,10 @@
-// The window on today's screens: a whole-number scale of the 480 by 320 picture, chosen from
-// the screen or set by hand, and the step that enlarges each finished frame to it. The frame
-// itself is always drawn at 480 by 320 in the drawable's lower left corner.
+// The frame on today's screens: a whole-number scale of the 480 by 320 picture, chosen from the
+// screen or set by hand, and the step that draws each finished frame onto the screen, enlarged,
+// whole or in parts. The frame itself is always drawn at 480 by 320: in the desktop drawable's
+// lower left corner, or on a page into a texture of its own.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -23,9 +25,56 @@ int32_t scale_choose(const char *setting, int32_t screen_width, int32_t screen_h
 // The one line that explains a bad setting (without the program's name), into `line`.
 void scale_setting_error(const char *setting, char *line, size_t size);
 
+// A rectangle of pixels, counted from the top left corner as screens and pages count them.
+struct ScaleRect {
+    int32_t left;
+    int32_t top;
+    int32_t width;
+    int32_t height;
+};
+
+// One part of the frame on the drawable: a rectangle of the 480 by 320 frame, the rectangle of
+// the drawable it is drawn into, and whether it is sampled smoothly (for a part shrunk below one
+// drawable pixel per game pixel) or as blocks (each game pixel a block of whole pixels).
+struct ScalePart {
+    ScaleRect source;
+    ScaleRect target;
+    bool smooth;
+};
+
+constexpr uint32_t SCALE_MAX_PARTS = 8;
+
+// Where the frame's parts go on a drawable of width by height pixels; what no part covers is
+// filled with `fill` (0xRRGGBB).
+struct ScaleLayout {
+    int32_t width;
+    int32_t height;
+    uint32_t fill;
+    uint32_t count;
+    std::array<ScalePart, SCALE_MAX_PARTS> parts;
+};
+
+// An empty layout of a drawable of width by height pixels.
+ScaleLayout scale_layout(int32_t width, int32_t height, uint32_t fill);
+// The whole frame `scale` times enlarged, centred on black in a drawable of width by height
+// pixels: the desktop window's layout.
+ScaleLayout scale_layout_whole(int32_t width, int32_t height, int32_t scale);
+// Adds a part; false (and the layout unchanged) when the layout is full, the source is empty or
+// reaches outside the frame, or the target is empty.
+bool scale_layout_add(ScaleLayout *layout, const ScalePart &part);
+
+// Makes the texture the frame is copied or drawn into: its lower left 480 by 320 texels are the
+// frame. `rgba` makes it a four-channel texture, which every WebGL can draw into.
+uint32_t scale_make_texture(bool rgba);
+// Draws the layout's parts of the frame held in `texture` onto the current drawable, with the
+// layout's fill around them where they leave anything uncovered. On the desktop every OpenGL
+// state is left as it was. WebGL has no attribute stack: there the matrices, the viewport, the
+// clear colour, blending and the scissor test are restored, and texturing is left off with the
+// texture environment at modulate, as the frame's drawing leaves them (it binds each texture it
+// uses itself).
+void scale_draw(uint32_t texture, const ScaleLayout &layout);
 // Enlarges the frame at the drawable's lower left corner `scale` times, centred on black in a
 // drawable of width by height pixels, as one nearest-filtered quad: each game pixel becomes a
 // block of scale by scale pixels. Does nothing when the drawable is the frame itself. `texture`
-// holds the texture the frame is copied into (0 until the first call). Every OpenGL state is
-// left as it was.
+// holds the texture the frame is copied into (0 until the first call).
 void scale_present(uint32_t *texture, int32_t width, int32_t height, int32_t scale);
