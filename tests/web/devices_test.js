@@ -20,6 +20,10 @@ const VIEWPORTS = [
     ['phone-landscape', PHONE_LANDSCAPE, 3],
     ['tablet', { width: 1024, height: 768, deviceScaleFactor: 2, isMobile: true, hasTouch: true, isLandscape: true }, 3],
     ['desktop', { width: 2560, height: 1440, deviceScaleFactor: 1 }, 4],
+    // At ratios whose device pixels do not fall on whole CSS pixels the canvas must still sit on
+    // whole device pixels, top row and last column included.
+    ['phone-2.6', { width: 412, height: 915, deviceScaleFactor: 2.6, isMobile: true, hasTouch: true }, 2],
+    ['narrow-window-3', { width: 390, height: 844, deviceScaleFactor: 3 }, 2],
 ];
 
 // What the page shows: every visible part's box, the page's scroll size, the game's scale.

@@ -13,11 +13,12 @@ const { Game, check, POLL } = web;
 const isLost = () => document.getElementById('canvas').getContext('webgl').isContextLost();
 
 // Lost during play, the game pauses at once and draws nothing; given back, its textures are made
-// again and it goes on where it was. Lost for good, it says so in one line once the page has been
+// again, it shows the very frame it showed before and goes on where it was. Lost for good, it says so in one line once the page has been
 // shown for a few seconds without the context coming back.
 async function caseContext(game) {
     await web.startGame(game);
     const before = await web.pieceInside(game);
+    const shown = await game.grab('before-loss');
     const { created } = await game.note();
     await game.page.evaluate(() => {
         window.loser = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
@@ -29,10 +30,12 @@ async function caseContext(game) {
     await game.step(30);
     check(await draws() === drawn, 'the game drew while its context was lost');
     await game.page.evaluate(() => window.loser.restoreContext());
-    await game.page.waitForFunction(made => window.stakmirTest.createdTextures === made + 9, POLL, created);
-    const back = web.fallingPiece(await game.grab('restored'));
-    check(back && back[0] === before[0] && back[2] === before[2] && web.wellShown(await game.grab()),
-          `the game did not come back where it was: ${before} before the loss, ${back} after`);
+    await game.page.waitForFunction((made, all) => window.stakmirTest.createdTextures === made + all, POLL, created,
+                                    web.TEXTURES);
+    const restored = await game.grab('restored');
+    check(restored.difference(shown) === 0, 'the frame after the context came back differs from the one before, by ' +
+          `${restored.difference(shown).toFixed(2)} a channel`);
+    const back = web.fallingPiece(restored);
     await web.stepUntil(game, 'the piece to fall on', image => web.fallingPiece(image)[0] > back[0] + 3, 60);
 
     await game.page.evaluate(() => window.loser.loseContext());

@@ -20,10 +20,13 @@
     var padLeft = document.getElementById('pad-left');
     var touch = false;             // touch is the input: the touch controls are shown
     var activated = null;          // whether the game has had the focus once (null: not started)
+    var layout = null;             // what the program draws where: see sendLayout
+    var programReady = false;      // the program runs and has asked for the layout
 
     // ---- The notes and what the program tells the page ----
 
     function showNote(kind, text) {
+        programReady = false;
         canvas.hidden = true;
         note.className = kind;
         note.textContent = text;
@@ -66,6 +69,10 @@
         stakmirAsking: function (asking) {
             body.classList.toggle('asking', asking);
         },
+        stakmirSendLayout: function () {
+            programReady = true;
+            sendLayout();
+        },
         onAbort: function (what) {
             showFailure('Stakmir stopped: ', String(what));
         }
@@ -75,7 +82,8 @@
 
     // The game's box takes the largest whole number of device pixels per game pixel at which it
     // fits beside everything else, so that every game pixel is a sharp square; where not even one
-    // fits, it shrinks to fit.
+    // fits, it shrinks to fit. The canvas's drawing buffer takes the box's size in device pixels,
+    // and the program draws the frame into it at that scale, so that the browser shows it as it is.
     function fit() {
         var ratio = window.devicePixelRatio || 1;
         var portrait = innerHeight > innerWidth;
@@ -88,17 +96,54 @@
             width -= 2 * (padLeft.offsetWidth + MARGIN);
         }
         var scale = Math.floor(Math.min(width * ratio / GAME_WIDTH, height * ratio / GAME_HEIGHT));
-        var size = scale >= 1 ? scale / ratio : Math.max(0.1, Math.min(width / GAME_WIDTH, height / GAME_HEIGHT));
-        screen.style.width = GAME_WIDTH * size + 'px';
-        screen.style.height = GAME_HEIGHT * size + 'px';
-        document.documentElement.dataset.scale = scale >= 1 ? scale : (size * ratio).toFixed(3);
-        // Centring may leave the box between two pixels: the drawing goes onto the nearer whole
-        // CSS pixel, which is a whole device pixel at every whole device pixel ratio.
-        canvas.style.transform = '';
+        var size = scale >= 1 ? scale : Math.max(0.1, Math.min(width / GAME_WIDTH, height / GAME_HEIGHT)) * ratio;
+        var pixels = [Math.max(1, Math.round(GAME_WIDTH * size)), Math.max(1, Math.round(GAME_HEIGHT * size))];
+        document.documentElement.dataset.scale = scale >= 1 ? scale : size.toFixed(3);
+        // The box's size is rounded to a 64th of a CSS pixel, which is not a whole number of
+        // device pixels at most ratios: the canvas takes its size from a transform instead, and
+        // the box is made no smaller than it.
+        screen.style.width = Math.ceil(pixels[0] / ratio * 64) / 64 + 'px';
+        screen.style.height = Math.ceil(pixels[1] / ratio * 64) / 64 + 'px';
+        canvas.style.width = pixels[0] + 'px';
+        canvas.style.height = pixels[1] + 'px';
+        canvas.style.transform = ratio === 1 ? '' : 'scale(' + 1 / ratio + ')';
+        placeOnDevicePixels(ratio);
+        layout = { width: pixels[0], height: pixels[1], fill: 0x000000,
+                   parts: [[0, 0, GAME_WIDTH, GAME_HEIGHT, 0, 0, pixels[0], pixels[1], scale < 1 ? 1 : 0]] };
+        sendLayout();
+    }
+
+    // Centring may leave the box between two device pixels, where a browser would blend the
+    // canvas into its neighbours: the box moves onto the nearest place that is a whole number of
+    // CSS pixels and of device pixels (every 5 CSS pixels at 2.6 device pixels per CSS pixel), as
+    // browsers also snap a canvas to whole CSS pixels.
+    function placeOnDevicePixels(ratio) {
+        var step = 1;
+        while (step < 64 && Math.abs(step * ratio - Math.round(step * ratio)) > 1e-4) {
+            step += 1;
+        }
+        step = step < 64 ? step : 1;
+        screen.style.left = screen.style.top = '0px';
         var box = canvas.getBoundingClientRect();
-        var dx = Math.round(box.left) - box.left;
-        var dy = Math.round(box.top) - box.top;
-        canvas.style.transform = 'translate(' + dx + 'px, ' + dy + 'px) scale(' + size + ')';
+        screen.style.left = Math.round(box.left / step) * step - box.left + 'px';
+        screen.style.top = Math.round(box.top / step) * step - box.top + 'px';
+    }
+
+    // Hands the layout to the program: the canvas's size in device pixels, the colour of what no
+    // part covers (0xRRGGBB), and each part as a rectangle of the 480 by 320 frame and the
+    // rectangle of the canvas it goes to (left, top, width, height, from the top left), with 1
+    // where it is to be drawn smoothly (shrunk) rather than in blocks.
+    function sendLayout() {
+        if (!programReady || !layout) {
+            return;
+        }
+        Module._web_page_layout(layout.width, layout.height, layout.fill);
+        var taken = layout.parts.every(function (part) {
+            return Module._web_page_layout_part.apply(null, part) === 1;
+        });
+        if (!taken || Module._web_page_layout_show() !== 1) {
+            console.error('stakmir: the program refused the layout ' + JSON.stringify(layout));
+        }
     }
 
     function showHint() {

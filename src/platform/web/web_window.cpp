@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/web/web_input.h"
 #include "platform/web/web_platform.h"
+#include "platform/web/web_present.h"
 
 // Emscripten's own lookup of OpenGL entry points, which its headers do not declare.
 extern "C" void *emscripten_GetProcAddress(const char *name);
@@ -164,6 +165,7 @@ EM_BOOL on_context_lost(int /*type*/, const void * /*unused*/, void * /*unused*/
         web_window.lost = true;
         web_window.restore_wait = 0;
         web_window.program.lose(web_window.program.context);
+        web_present_stop();
         web_input_set_drawable(false);
     }
     return EM_TRUE;
@@ -177,7 +179,7 @@ EM_BOOL on_context_restored(int /*type*/, const void * /*unused*/, void * /*unus
     }
     restart_gl_emulation();
     find_extensions();
-    if (!web_window.program.restore(web_window.program.context)) {
+    if (!web_present_start() || !web_window.program.restore(web_window.program.context)) {
         end_program(true);
         return EM_FALSE;
     }
@@ -216,6 +218,9 @@ bool create_main_window() {
     }
     start_gl_emulation();
     find_extensions();
+    if (!web_present_start()) {
+        return false;
+    }
     watch_context(true);
     web_window.clock_ms = whole_steps(emscripten_performance_now());
     web_input_start();
@@ -227,6 +232,7 @@ void shutdown_platform() {
     web_window.running = false;
     if (web_window.context > 0) {
         watch_context(false);
+        web_present_stop();
         emscripten_webgl_make_context_current(0);
         emscripten_webgl_destroy_context(web_window.context);
         web_window.context = 0;
@@ -254,8 +260,11 @@ uint32_t platform_time_ms() {
     return static_cast<uint32_t>(web_window.clock_ms);
 }
 
-// The browser shows the canvas when the frame's callback returns.
-void platform_swap_buffers() {}
+// The frame, drawn into its texture, goes onto the canvas; the browser shows the canvas when the
+// frame's callback returns.
+void platform_swap_buffers() {
+    web_present_frame();
+}
 
 // A page has no window to drag: the canvas stands at the origin and stays there.
 void platform_get_window_rect(WindowRect *rect) {
