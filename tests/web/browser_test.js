@@ -643,11 +643,13 @@ async function casePlay(game) {
           `the score is drawn in ${core}, not in the dark blue (0, 32, 64) of the first levels`);
 }
 
-// The page hidden behind another tab (blur and hidden, as a player switching tabs) pauses the
-// game at once under its veil; nothing moves while it is away; back in front, the game goes on.
+// The page's own controls keep the game going; the page hidden behind another tab (blur and
+// hidden, as a player switching tabs) pauses the game at once under its veil; nothing moves
+// while it is away; back in front, the game goes on.
 async function casePause(game) {
     await startGame(game);
     await pieceInside(game);
+    await checkControlsKeepFocus(game);
     const playing = await game.grab('playing');
     // With the focus no longer emulated, the page loses it to the other tab as in a real window.
     await (await game.cdp()).send('Emulation.setFocusEmulationEnabled', { enabled: false });
@@ -667,8 +669,28 @@ async function casePause(game) {
     await stepUntil(game, 'the piece to fall on', image => fallingPiece(image)[0] > top + 3, 60);
 }
 
-// Each quit key ends the game as on the desktop: the frames stop, the nine textures are
-// released and the note with a way to play again takes the canvas's place; the link plays again.
+// A click on the fullscreen button, or Tab onto it, and then a click on the game: the button's
+// losing the focus is not the page's, and the game plays on.
+async function checkControlsKeepFocus(game) {
+    for (const reach of ['a click', 'Tab']) {
+        if (reach === 'Tab') {
+            await game.press('Tab');
+        } else {
+            await game.page.click('#below .fullscreen');
+        }
+        check(await game.page.evaluate(() => document.activeElement.classList.contains('fullscreen')),
+              `${reach} did not give the fullscreen button the focus`);
+        await game.page.click('#canvas');
+        await game.step();
+        const top = fallingPiece(await game.grab())[0];
+        await stepUntil(game, `the piece to fall on after ${reach} on the fullscreen button and a click on the game`,
+                        image => fallingPiece(image)[0] > top + 3, 60);
+    }
+    await game.page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
+}
+
+// Each quit key ends the game as on the desktop: the frames stop, every texture made (the nine
+// pictures' and the frame's) is released and the note with a way to play again takes the canvas's place; the link plays again.
 async function caseQuitKeys(browser, server, outDir) {
     for (const key of ['Escape', 'KeyQ', 'KeyX', 'F2', 'F9']) {
         const game = await Game.open(browser, server, outDir);

@@ -160,6 +160,15 @@ async function caseTouch(game) {
     await faster.end();
     const fell = web.fallingPiece(await game.grab())[0] - repeated[0];
     check(fell > 10, `held Faster let the piece fall ${fell} pixels in 4 ticks`);
+    // A mouse on a touch screen: a click on the fullscreen control, which takes the focus, and
+    // then on the game: the game plays on.
+    await game.page.click('#pad-right .fullscreen');
+    await game.page.click('#canvas');
+    await game.step();
+    const top = web.fallingPiece(await game.grab())[0];
+    await web.stepUntil(game, 'the piece to fall on after a click on the fullscreen control and on the game',
+                        image => web.fallingPiece(image)[0] > top + 3, 60);
+    await game.page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
 
     const swipe = await game.page.touchscreen.touchStart(x, y);
     await swipe.move(x - 200, y - 150);

@@ -123,12 +123,15 @@ EM_BOOL on_visibility(int /*event_type*/, const EmscriptenVisibilityChangeEvent 
     return EM_FALSE;
 }
 
+// The keys are heard first, before any element of the page. The focus is the window's own: its
+// blur and focus are heard without capturing, as those of the page's elements (a button that
+// loses the focus to the game) would also reach a capturing listener on the window.
 void listen(bool on) {
     const char *window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     emscripten_set_keydown_callback(window, nullptr, EM_TRUE, on ? on_key : nullptr);
     emscripten_set_keyup_callback(window, nullptr, EM_TRUE, on ? on_key : nullptr);
-    emscripten_set_blur_callback(window, nullptr, EM_TRUE, on ? on_blur : nullptr);
-    emscripten_set_focus_callback(window, nullptr, EM_TRUE, on ? on_focus : nullptr);
+    emscripten_set_blur_callback(window, nullptr, EM_FALSE, on ? on_blur : nullptr);
+    emscripten_set_focus_callback(window, nullptr, EM_FALSE, on ? on_focus : nullptr);
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, on ? on_visibility : nullptr);
     web_input.listening = on;
 }
