@@ -8,7 +8,7 @@
 const path = require('path');
 const web = require('./browser_test.js');
 
-const { Game, check, CELL, W, H } = web;
+const { Game, check, CELL, POLL, W, H } = web;
 
 // The clock the pieces are seeded from, fixed for the games played here: its first piece is a
 // square, which cannot show a turn and is slammed away first.
@@ -273,6 +273,24 @@ async function caseGamepad(game) {
     await push(game, 'south');
     const turned = web.fallingPiece(await game.grab('pad-turned'));
     check(Math.abs(turned[3] - turned[2] - (before[1] - before[0])) <= 3, `A did not turn ${before}: ${turned}`);
+    // A direction held while the WebGL context is lost and given back counts again only once it
+    // has been let go, as a key held when the page loses the focus.
+    await setPad(game, ['left']);
+    await game.step();
+    const kept = await column();
+    const { created } = await game.note();
+    await game.page.evaluate(() => {
+        window.loser = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
+        window.loser.loseContext();
+    });
+    await game.step(40);
+    await game.page.evaluate(() => window.loser.restoreContext());
+    await game.page.waitForFunction((made, all) => window.stakmirTest.createdTextures === made + all, POLL, created,
+                                    web.TEXTURES);
+    await game.step(40);
+    check(await column() === kept, 'a d-pad direction held across a lost context moved the piece on');
+    await setPad(game, []);
+    await game.step();
     const start = await column();
     await setPad(game, [], [-0.3, 0.2]);
     await game.step(5);

@@ -47,20 +47,37 @@ async function caseContext(game) {
     await game.screenshot('lost-for-good');
 }
 
-// A faster key held when the player switches to another tab and released there: back in front,
-// the piece falls at its own pace, not at the faster one.
+// Keys held across a switch to another tab. One held on the help screen and released once the
+// page is back: the game forgets it at the switch, and its release does not start the game. A
+// faster key released in the other tab: back in front, the piece falls at its own pace, not at
+// the faster one.
 async function caseReleasedKey(game) {
+    await (await game.cdp()).send('Emulation.setFocusEmulationEnabled', { enabled: false });
+    const other = await game.browser.newPage();
+    const away = async () => {
+        await other.bringToFront();
+        await game.page.waitForFunction(() => document.visibilityState === 'hidden', POLL);
+    };
+    const back = async () => {
+        await game.page.bringToFront();
+        await game.page.waitForFunction(() => document.visibilityState === 'visible' && document.hasFocus(), POLL);
+    };
+    await back();
+    await game.step(60);
+    await game.page.keyboard.down('KeyA');
+    await away();
+    await back();
+    await game.page.keyboard.up('KeyA');
+    await game.step(3);
+    check(web.helpShown(await game.grab('help-after-switch')), 'a key held across a switch of tabs started the game');
+
     await web.startGame(game);
     await web.pieceInside(game);
     await game.page.keyboard.down('ArrowDown');
     await game.step(2);
-    await (await game.cdp()).send('Emulation.setFocusEmulationEnabled', { enabled: false });
-    const other = await game.browser.newPage();
-    await other.bringToFront();
-    await game.page.waitForFunction(() => document.visibilityState === 'hidden', POLL);
+    await away();
     await other.keyboard.up('ArrowDown');
-    await game.page.bringToFront();
-    await game.page.waitForFunction(() => document.visibilityState === 'visible' && document.hasFocus(), POLL);
+    await back();
     await game.step();
     const top = web.fallingPiece(await game.grab())[0];
     await game.step(6);
