@@ -22,8 +22,9 @@ packages=(
 lean_packages=(
   # the Windows build (mingw-w64), its installer (NSIS) and its tests under Wine
   g++-mingw-w64-x86-64-posix nsis wine wine64
-  # the web build (Emscripten, fully offline) and its tests in a real browser
-  emscripten chromium
+  # the web build (Emscripten, fully offline) and its tests in real browsers: Chromium, Firefox
+  # and WebKit (its WebDriver with the MiniBrowser)
+  emscripten chromium firefox-esr webkit2gtk-driver
 )
 # Node.js runs Emscripten and the browser tests. A Node.js from elsewhere that already brings
 # npm is used as it is (Debian's npm package would conflict with it).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the web version (scripts/build-web.sh) and runs its tests: the rules' and the main
 # loop's unit tests compiled with Emscripten and run under Node.js, and the page served on
-# 127.0.0.1 and played in Debian's Chromium (headless) through puppeteer-core. puppeteer-core
+# 127.0.0.1 and played in Debian's Chromium (headless) and Firefox ESR through puppeteer-core,
+# and in WebKitGTK through its own WebDriver (those two on private X displays). puppeteer-core
 # comes from the npm registry at the version tests/web/package-lock.json pins, into
 # build-web/npm/; no browser is downloaded.
 set -euo pipefail

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets the machine up, builds Stakmir and runs every test: once in `build`, once more with
 # AddressSanitizer and UndefinedBehaviorSanitizer in `build-asan`, the Windows cross build
-# under Wine in `build-windows`, and the web build in Node.js and Chromium in `build-web`.
+# under Wine in `build-windows`, and the web build in Node.js, Chromium, Firefox and WebKit in
+# `build-web`.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,7 +28,7 @@ cmake --build build-asan -j "$jobs"
 echo "== build-windows (64-bit Windows cross build with mingw-w64, tests under Wine) =="
 bash scripts/test-windows.sh
 
-echo "== build-web (Emscripten; unit tests under Node.js, the page in headless Chromium) =="
+echo "== build-web (Emscripten; unit tests under Node.js, the page in Chromium, Firefox and WebKit) =="
 bash scripts/test-web.sh
 
 [ -z "$state" ] || echo "$state" > build/tests-passed

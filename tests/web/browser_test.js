@@ -77,6 +77,12 @@ function serve(pageDir) {
         } else if (url.pathname === '/low-memory.html') {
             file = path.join(pageDir, 'index.html');
             body = lowMemoryPage(fs.readFileSync(file, 'utf8'), 48 * 1024);
+        } else if (url.pathname === '/hooked.html') {
+            // The page with the script in `hooks` run before its own, for a browser that cannot
+            // be told to run one.
+            file = path.join(pageDir, 'index.html');
+            body = fs.readFileSync(file, 'utf8').replace('<script src="stakmir-page.js"',
+                                                         site.hooks + '\n<script src="stakmir-page.js"');
         } else if (url.pathname === '/framed.html') {
             // The game inside another page whose own field has the focus.
             file = path.join(pageDir, 'index.html');
@@ -93,12 +99,16 @@ function serve(pageDir) {
         response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream' });
         response.end(body !== null ? body : fs.readFileSync(file));
     });
-    return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve({
-        url: `http://127.0.0.1:${server.address().port}/`,
+    const site = {
         pageDir,
         requests,
+        hooks: '',
         close: () => new Promise(done => server.close(done)),
-    })));
+    };
+    return new Promise(resolve => server.listen(0, '127.0.0.1', () => {
+        site.url = `http://127.0.0.1:${server.address().port}/`;
+        resolve(site);
+    }));
 }
 
 // ---- The browser ----

@@ -331,6 +331,8 @@ const CASES = {
     gamepad: { run: caseGamepad, open: { script: scriptedPad, date: SQUARE_FIRST } },
 };
 
+module.exports = { blurredPixels };
+
 if (require.main === module) {
     web.runCase(CASES).then(code => process.exit(code));
 }
