@@ -144,6 +144,9 @@ function pageHooks(holdFrames, hideS3tc, date) {
     window.stakmirTest = hooks;
     hooks.frames = 0;
     hooks.clears = 0;
+    // Resolves once the browser has shown the page again (after two of its own frames).
+    const request = window.requestAnimationFrame.bind(window);
+    hooks.shown = () => new Promise(resolve => request(() => request(() => resolve(true))));
     if (holdFrames) {
         // The page's clock stands still between the frames handed out, so that the program's
         // clock, read at start, and the frames' times are in step.
@@ -151,15 +154,14 @@ function pageHooks(holdFrames, hideS3tc, date) {
         performance.now = () => hooks.now;
         window.requestAnimationFrame = callback => hooks.callbacks.push(callback);
     } else {
-        const request = window.requestAnimationFrame.bind(window);
         window.requestAnimationFrame = callback => request(time => {
             hooks.frames += 1;
             callback(time);
         });
     }
-    // The game draws each frame into a texture of its own, through a framebuffer, and clears it
-    // once per frame. Each frame is copied from there as soon as the code that draws it is done,
-    // for the tests to read (from the canvas itself for a page that draws there directly).
+    // The game clears once per frame it draws: into a texture of its own, through a framebuffer,
+    // or straight onto the canvas where the canvas is the frame's size. Each frame is copied from
+    // there as soon as the code that draws it is done, for the tests to read.
     hooks.picture = document.createElement('canvas');
     hooks.picture.width = 480;
     hooks.picture.height = 320;
@@ -183,21 +185,18 @@ function pageHooks(holdFrames, hideS3tc, date) {
     const bind = WebGLRenderingContext.prototype.bindFramebuffer;
     WebGLRenderingContext.prototype.bindFramebuffer = function (target, framebuffer) {
         this.stakmirFramebuffer = framebuffer;
-        hooks.framebuffers = hooks.framebuffers || framebuffer !== null;
         return bind.call(this, target, framebuffer);
     };
     const clear = WebGLRenderingContext.prototype.clear;
     WebGLRenderingContext.prototype.clear = function (mask) {
-        const framebuffer = this.stakmirFramebuffer || null;
-        if (framebuffer !== null || !hooks.framebuffers) {
-            hooks.clears += 1;
-            if (!hooks.copying) {
-                hooks.copying = true;
-                queueMicrotask(() => {
-                    hooks.copying = false;
-                    copy(this, framebuffer);
-                });
-            }
+        hooks.clears += 1;
+        if (!hooks.copying) {
+            hooks.copying = true;
+            const framebuffer = this.stakmirFramebuffer || null;
+            queueMicrotask(() => {
+                hooks.copying = false;
+                copy(this, framebuffer);
+            });
         }
         return clear.call(this, mask);
     };

@@ -262,6 +262,7 @@ async function checkSharp(game, scale, what) {
                                                   document.getElementById('canvas').getBoundingClientRect().toJSON()]);
     const [got, ratio, box] = shown;
     check(got === scale, `${what}: the game is at scale ${got}, not ${scale}`);
+    await game.page.evaluate(() => window.stakmirTest.shown());
     const shot = await game.page.screenshot({ encoding: 'base64' });
     fs.writeFileSync(path.join(game.outDir, `${what}.png`), Buffer.from(shot, 'base64'));
     const blurred = await blurredPixels(game, shot, scale, [Math.round(box.x * ratio), Math.round(box.y * ratio)]);
@@ -298,12 +299,18 @@ async function casePlay(game) {
 }
 
 // At scales 2, 3 and 4 every game pixel is a sharp block; a window resized while the game
-// waits (no frame drawn since) shows the same frame again at once at its new scale.
+// waits (no frame drawn since) shows the same frame again at once at its new scale, also at
+// scale 1, where the frames then go straight onto the canvas, until the window grows again and
+// the next frame is drawn for the enlargement.
 async function caseSharp(game) {
     await game.step(60);
-    for (const [viewport, scale] of SCALES) {
+    for (const [viewport, scale] of [...SCALES, [{ width: 800, height: 600 }, 1], SCALES[0]]) {
+        const fromOne = Number(await game.page.evaluate(() => document.documentElement.dataset.scale)) === 1;
         await game.page.setViewport(viewport);
         await game.page.waitForFunction(want => Number(document.documentElement.dataset.scale) === want, POLL, scale);
+        if (fromOne) {
+            await game.step();
+        }
         await checkSharp(game, scale, `scale-${scale}`);
     }
 }
