@@ -27,6 +27,8 @@ struct LoopState {
     int32_t drag_y;
     int32_t drag_anchored;    // 1 once a left-button press in the window has set drag_x, drag_y
     int32_t window_moved;     // 1 when a mouse move has moved the window in this pass
+    int32_t player_paused;    // 1 while the pause is the player's (a pause key), not the window's
+    int32_t pause_key_down;   // 1 while a pause key is held: its auto-repeat does not toggle again
 };
 
 // Starts the loop's own state at the given clock value.

@@ -12,7 +12,7 @@ using namespace game_test;
 namespace {
 
 constexpr uint8_t KEY_LEFT = 0x25, KEY_RIGHT = 0x27, KEY_ROTATE = 0x26, KEY_FASTER = 0x28;
-constexpr uint8_t KEY_SLAM = 0x20, KEY_YES = 0x59, KEY_SHIFT = 0x10;
+constexpr uint8_t KEY_SLAM = 0x20, KEY_YES = 0x59, KEY_SHIFT = 0x10, KEY_P = 0x50, KEY_PAUSE = 0x13;
 
 // The program's loop without a window: events go through loop_handle_event, time through
 // loop_run_tick with a simulated millisecond clock.
@@ -128,6 +128,21 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
         s.press(KEY_LEFT);  // five to column -2, the sixth refused
     }
     EXPECT_EQ(s.state.current.column, -2);
+    // Paused by P on the way down: time passes and the focus goes and comes back, but nothing
+    // moves until the Pause key goes on.
+    GameState before_pause = s.state;
+    before_pause.saved_mode = MODE_FALLING;  // the mode the pause saved
+    s.press(KEY_P);
+    const int ticks_before_pause = s.ticks_run;
+    for (int i = 0; i < 30; ++i) {
+        s.pass(17);
+    }
+    s.send(plain_event(EVENT_DEACTIVATE));
+    s.send(plain_event(EVENT_ACTIVATE));
+    EXPECT_EQ(s.state.mode, MODE_PAUSED);
+    EXPECT_EQ(s.ticks_run, ticks_before_pause);
+    s.press(KEY_PAUSE);
+    EXPECT_TRUE(same_record(s.state, before_pause));
     s.tick_until_mode(MODE_LANDED);
     EXPECT_EQ(s.state.bonus, 0);
     s.tick_until_mode(MODE_CLEARING);
@@ -150,7 +165,7 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     EXPECT_EQ(s.state.fall_speed, 7.0f * 0.01f);
     EXPECT_EQ(occupancy(s.state)[0], "....#.....");
     EXPECT_EQ(s.state.board[0][4], 0x0E);  // the kind-0 cell below the middle, link up kept
-    EXPECT_EQ(s.window.frames, s.ticks_run);
+    EXPECT_EQ(s.window.frames, s.ticks_run + 1);  // and the paused frame
 
     // The question is answered on release: yes starts a new game waiting for a key.
     s.send(key_down(KEY_YES));
@@ -187,11 +202,12 @@ void check_invariants(const GameState &state, int32_t previous_score) {
         << "score " << state.score << " after " << previous_score << " level " << state.level;
 }
 
-// Every movement code once, the arrows again so that pieces spread out, the answers and two
-// keys that no table lists.
+// Every movement code once, the arrows again so that pieces spread out, the answers, the pause
+// keys and two keys that no table lists.
 constexpr uint8_t RANDOM_KEYS[] = {0x0C, 0x26, 0x35, 0x38, 0x65, 0x68, 0x25, 0x34, 0x64, 0x27,
                                    0x36, 0x66, 0x28, 0x32, 0x62, 0x20, 0x22, 0x33, 0x63, 0x59,
-                                   0x79, 0x10, 0x41, 0x4E, 0x25, 0x25, 0x27, 0x27, 0x26};
+                                   0x79, 0x10, 0x41, 0x4E, 0x25, 0x25, 0x27, 0x27, 0x26, 0x50,
+                                   0x13};
 
 }  // namespace
 
