@@ -294,30 +294,61 @@ def case_play(desktop, game):
     game.expect_exit("Q")
 
 
+def focus_away(desktop, game):
+    """Opens another window and waits for it to take the focus; returns its process."""
+    other = desktop.spawn(["xmessage", "-geometry", "+20+20", "another program"], os.path.join(game.outdir, "other.log"))
+    wait_for("the other window to take the focus", lambda: desktop.active_window() not in (None, game.window))
+    return other
+
+
+def focus_back(desktop, game, other):
+    """Closes the other window and gives the game's window the focus again."""
+    other.terminate()
+    other.wait()
+    desktop.run("xdotool", "windowactivate", "--sync", str(game.window))
+    wait_for("the game to be active again", lambda: desktop.active_window() == game.window)
+
+
+def expect_still(game, veiled, what):
+    """The paused picture stays as it is for a while."""
+    time.sleep(0.6)
+    if game.grab().difference(veiled) > 0.01:
+        raise Failure(what)
+
+
+def expect_resumed(game, playing):
+    """The veil goes and the piece falls on."""
+    resumed = grab_when(game, "the game to resume", lambda i: i.brightness() < playing.brightness() + 5, timeout=5)
+    game.grab("resumed")
+    top = falling_piece(resumed)[0]
+    piece_when(game, "the piece to fall on", lambda p: p[0] > top + 3, timeout=4)
+
+
 def case_pause(desktop, game):
-    """Another window taking the focus veils and stops the game; the focus back resumes it."""
+    """Another window taking the focus veils and stops the game; the focus back resumes it. P
+    pauses the same way, the focus going and coming back leaves it paused, and Pause goes on."""
     start_game(desktop, game)
     wait_piece_inside(game)
     playing = game.grab("playing")
     if falling_piece(playing) is None:
         raise Failure("no piece was falling before the pause")
-    other = desktop.spawn(["xmessage", "-geometry", "+20+20", "another program"], os.path.join(game.outdir, "other.log"))
+    other = focus_away(desktop, game)
     try:
-        wait_for("the other window to take the focus", lambda: desktop.active_window() not in (None, game.window))
         veiled = grab_when(game, "the pause veil", lambda i: i.brightness() > playing.brightness() + 20, timeout=5)
         game.grab("paused")
-        time.sleep(0.6)
-        if game.grab().difference(veiled) > 0.01:
-            raise Failure("the game went on while its window was inactive")
+        expect_still(game, veiled, "the game went on while its window was inactive")
     finally:
-        other.terminate()
-        other.wait()
-    desktop.run("xdotool", "windowactivate", "--sync", str(game.window))
-    wait_for("the game to be active again", lambda: desktop.active_window() == game.window)
-    resumed = grab_when(game, "the game to resume", lambda i: i.brightness() < playing.brightness() + 5, timeout=5)
-    game.grab("resumed")
-    top = falling_piece(resumed)[0]
-    piece_when(game, "the piece to fall on", lambda p: p[0] > top + 3, timeout=4)
+        focus_back(desktop, game, other)
+    expect_resumed(game, playing)
+
+    playing = game.grab()
+    desktop.key("p")
+    veiled = grab_when(game, "the pause veil after P", lambda i: i.brightness() > playing.brightness() + 20, timeout=5)
+    game.grab("paused-by-p")
+    focus_back(desktop, game, focus_away(desktop, game))
+    expect_still(game, veiled, "the window's focus coming back ended the pause of P")
+    desktop.key("Pause")
+    expect_resumed(game, playing)
     desktop.key("x")
     game.expect_exit("X")
 

@@ -618,6 +618,7 @@ async function casePlay(game) {
 
 // The page hidden behind another tab (blur and hidden, as a player switching tabs) pauses the
 // game at once under its veil; nothing moves while it is away; back in front, the game goes on.
+// P pauses it as well, and Pause goes on.
 async function casePause(game) {
     await startGame(game);
     await pieceInside(game);
@@ -638,6 +639,14 @@ async function casePause(game) {
     check(resumed.brightness() < playing.brightness() + 5, 'the veil stayed when the page came back');
     const top = fallingPiece(resumed)[0];
     await stepUntil(game, 'the piece to fall on', image => fallingPiece(image)[0] > top + 3, 60);
+    const moving = await game.grab();
+    await game.press('KeyP');
+    await game.step(30);
+    const pausedByP = await game.grab('paused-by-p');
+    check(pausedByP.brightness() > moving.brightness() + 20, 'no pause veil after P');
+    await game.press('Pause');
+    await game.step();
+    check((await game.grab()).brightness() < moving.brightness() + 5, 'Pause did not go on');
 }
 
 // Each quit key ends the game as on the desktop: the frames stop, the nine textures are
@@ -733,7 +742,7 @@ async function casePage(game) {
             window.prevented[event.key + (event.ctrlKey ? '+ctrl' : '')] = event.defaultPrevented;
         });
     });
-    for (const key of ['ArrowDown', 'Space', 'PageDown', 'Digit2', 'Numpad2', 'KeyA']) {
+    for (const key of ['ArrowDown', 'Space', 'PageDown', 'Digit2', 'Numpad2', 'KeyP', 'KeyA']) {
         await game.press(key);
     }
     await new Promise(resolve => setTimeout(resolve, 300));  // the browser scrolls smoothly, when it does
@@ -744,8 +753,8 @@ async function casePage(game) {
     await game.press('KeyX');  // a browser shortcut: it must not quit the game
     await page.keyboard.up('Control');
     const prevented = await page.evaluate(() => window.prevented);
-    const expected = { ArrowDown: true, ' ': true, PageDown: true, 2: true, Tab: false, a: false, End: false,
-                       'x+ctrl': false };
+    const expected = { ArrowDown: true, ' ': true, PageDown: true, 2: true, p: true, Tab: false, a: false,
+                       End: false, 'x+ctrl': false };
     for (const [key, want] of Object.entries(expected)) {
         check(prevented[key] === want, `the page's own use of ${key} was ${want ? 'not ' : ''}suppressed`);
     }
