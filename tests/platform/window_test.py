@@ -517,13 +517,13 @@ def expect_enlarged(big, small, scale, what):
 
 
 def case_scaled(desktop, program, outdir):
-    """On a 3840 by 2160 screen the window opens centred at 3 times 480 by 320, and its help screen
-    is exactly that of a window at STAKMIR_SCALE=1 with every pixel a 3 by 3 block; within 8
+    """On a 1920 by 1080 screen the window opens centred at 2 times 480 by 320, and its help screen
+    is exactly that of a window at STAKMIR_SCALE=1 with every pixel a 2 by 2 block; within 8
     levels per channel of the reference picture (the X server's Mesa decodes the compressed
     backgrounds itself, the reference was drawn from the game's own decoding)."""
     one = Game(desktop, program, outdir, env={"STAKMIR_SCALE": "1"})
     try:
-        if desktop.geometry(one.window) != (1680, 920, WIDTH, HEIGHT):
+        if desktop.geometry(one.window) != (720, 380, WIDTH, HEIGHT):
             raise Failure(f"STAKMIR_SCALE=1: the window is at {desktop.geometry(one.window)}")
         small = wait_start_screen(one)
         one.grab("help-1x")
@@ -531,16 +531,16 @@ def case_scaled(desktop, program, outdir):
         one.expect_exit("Escape")
     finally:
         one.stop()
-    game = Game(desktop, program, outdir, scale=3)
+    game = Game(desktop, program, outdir, scale=2)
     try:
-        if desktop.geometry(game.window) != (1200, 600, 3 * WIDTH, 3 * HEIGHT):
-            raise Failure(f"the window is at {desktop.geometry(game.window)}, not 1440 by 960 in the centre")
+        if desktop.geometry(game.window) != (480, 220, 2 * WIDTH, 2 * HEIGHT):
+            raise Failure(f"the window is at {desktop.geometry(game.window)}, not 960 by 640 in the centre")
         wait_start_screen(game)
-        big = game.grab("help-3x", full=True)
-        expect_enlarged(big, small, 3, "the 3x window")
-        difference = big.largest_difference(reference_picture("wait-start-band0.png").enlarged(3))
+        big = game.grab("help-2x", full=True)
+        expect_enlarged(big, small, 2, "the 2x window")
+        difference = big.largest_difference(reference_picture("wait-start-band0.png").enlarged(2))
         if difference > 8:
-            raise Failure(f"the 3x window differs from the reference enlarged by up to {difference} levels")
+            raise Failure(f"the 2x window differs from the reference enlarged by up to {difference} levels")
         desktop.key("Escape")
         game.expect_exit("Escape")
     finally:
@@ -549,7 +549,8 @@ def case_scaled(desktop, program, outdir):
 
 def case_scale_setting(desktop, program, outdir):
     """STAKMIR_SCALE=2 makes a centred 960 by 640 window of 2 by 2 blocks that drags in screen
-    pixels; a setting that is not a whole number from 1 to 16 is one line and status 1."""
+    pixels; 16, too large for the screen, opens at 2 and says so in one line; a setting that is not
+    a whole number from 1 to 16 is one line and status 1."""
     game = Game(desktop, program, outdir, env={"STAKMIR_SCALE": "2"}, scale=2)
     try:
         expected = (SCREEN_WIDTH // 2 - 480, SCREEN_HEIGHT // 2 - 320, 2 * WIDTH, 2 * HEIGHT)
@@ -563,6 +564,19 @@ def case_scale_setting(desktop, program, outdir):
         game.expect_exit("Escape")
     finally:
         game.stop()
+    big = Game(desktop, program, outdir, env={"STAKMIR_SCALE": "16"}, scale=2)
+    try:
+        if desktop.geometry(big.window) != expected:
+            raise Failure(f"STAKMIR_SCALE=16: the window is at {desktop.geometry(big.window)}, not {expected}")
+        desktop.key("Escape")
+        big.expect_exit("Escape")
+        with open(os.path.join(outdir, "program.log"), errors="replace") as log:
+            said = log.read().strip().splitlines()
+        if said != [f"stakmir: STAKMIR_SCALE=16 does not fit on the {SCREEN_WIDTH} by {SCREEN_HEIGHT} screen: "
+                    "the window opens at 2 (960 by 640)"]:
+            raise Failure(f"STAKMIR_SCALE=16 said {said}")
+    finally:
+        big.stop()
     for bad in ("0", "17", "two", "2.5", "-1"):
         result = subprocess.run([program], env=dict(desktop.env, STAKMIR_SCALE=bad), capture_output=True, text=True,
                                 timeout=30)
@@ -655,7 +669,7 @@ def main():
             {"quit_keys": case_quit_keys, "game_over": case_game_over,
              "scale_setting": case_scale_setting}[case](desktop, program, outdir)
         elif case == "scaled":
-            desktop = Desktop(outdir, 3840, 2160)
+            desktop = Desktop(outdir, 1920, 1080)
             case_scaled(desktop, program, outdir)
         elif case == "failures":
             desktop = Desktop(outdir)

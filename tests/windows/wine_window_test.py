@@ -247,15 +247,15 @@ def case_close(desktop, game):
 
 def case_scaled(desktop, game):
     """On a 2560 by 1440 screen the window's outer corner is the centre less half the client area,
-    which is 960 by 640, every game pixel a 2 by 2 block of screen pixels (the program declares itself DPI-aware, so Wine's
-    screen is its real pixels)."""
+    which is 1440 by 960, every game pixel a 3 by 3 block of screen pixels (the program declares
+    itself DPI-aware, so Wine's screen is its real pixels)."""
     left, top, width, height = game.desktop.geometry(game.window)
-    expected = (2560 // 2 - 480, 1440 // 2 - 320, 2 * shown.WIDTH + 2 * BORDER, 2 * shown.HEIGHT + 2 * BORDER)
+    expected = (2560 // 2 - 720, 1440 // 2 - 480, 3 * shown.WIDTH + 2 * BORDER, 3 * shown.HEIGHT + 2 * BORDER)
     if (left, top, width, height) != expected:
         raise Failure(f"the window is at {left, top} and {width} by {height}, not {expected}")
     shown.wait_start_screen(game)
-    full = game.grab("help-2x", full=True)
-    shown.expect_enlarged(full, full.sample(2), 2, "the 2x window")
+    full = game.grab("help-3x", full=True)
+    shown.expect_enlarged(full, full.sample(3), 3, "the 3x window")
     desktop.key("Escape")
     game.expect_exit("Escape")
 
@@ -294,8 +294,8 @@ def main():
         if case == "no_display":
             case_no_display(command, outdir)
         else:
-            scale = 2 if case == "scaled" else 1
-            desktop = Desktop(outdir, 2560, 1440) if scale == 2 else Desktop(outdir)
+            scale = 3 if case == "scaled" else 1
+            desktop = Desktop(outdir, 2560, 1440) if scale == 3 else Desktop(outdir)
             game = WineGame(desktop, command, outdir, scale)
             shown.play_case({"window": case_window, "play": case_play, "pause": case_pause,
                              "drag": shown.case_drag, "close": case_close, "scaled": case_scaled}[case],

@@ -104,15 +104,15 @@ void request_context() {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
-// The centred window at its scale (`scale`, or the screen's when 0) with its current OpenGL
-// context and the extension entry points. The frame is drawn at 480 by 320 in the lower left
-// corner and enlarged when it is presented.
+// The centred window at its scale (`scale`, lowered to fit on the screen, or the screen's when 0)
+// with its current OpenGL context and the extension entry points. The frame is drawn at 480 by
+// 320 in the lower left corner and enlarged when it is presented.
 bool make_window(Failure *failure, int32_t scale) {
     SDL_Rect screen{};
     if (SDL_GetDisplayBounds(0, &screen) != 0) {
         return fail(failure, "cannot read the size of the screen");
     }
-    main_window.scale = scale != 0 ? scale : scale_for_screen(screen.w, screen.h);
+    main_window.scale = scale_choose(scale, screen.w, screen.h);
     const WindowOrigin origin = window_origin(screen.w, screen.h, main_window.scale);
     request_context();
     main_window.window = SDL_CreateWindow("Stakmir", screen.x + origin.left, screen.y + origin.top,
@@ -140,6 +140,18 @@ bool make_window(Failure *failure, int32_t scale) {
         return false;
     }
     return true;
+}
+
+// Says in one line when STAKMIR_SCALE asked for a window larger than the screen, which opened
+// at the largest scale that fits instead.
+void note_lowered_scale(int32_t asked) {
+    SDL_Rect screen{};
+    if (asked == 0 || asked == main_window.scale || SDL_GetDisplayBounds(0, &screen) != 0) {
+        return;
+    }
+    char line[160];
+    scale_lowered_note(asked, main_window.scale, screen.w, screen.h, line, sizeof line);
+    std::fprintf(stderr, "stakmir: %s\n", line);
 }
 
 // Gamepads at the keyboard's own repeat. Without them the game still runs from the keyboard.
@@ -186,6 +198,7 @@ bool create_main_window() {
         return false;
     }
     std::fputs(driver_output.c_str(), stderr);
+    note_lowered_scale(scale);
     display_game_running();
     start_gamepads();
     return true;
