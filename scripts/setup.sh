@@ -15,6 +15,8 @@ packages=(
   libpng-dev libfreetype-dev libsquish-dev libstb-dev fonts-dejavu-core fonts-dejavu-extra
   # installation and Debian package checks
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev
+  # the release script's test (a repository of its own)
+  git
 )
 # Installed without their recommendations, which would bring a whole desktop's worth of
 # fonts, codecs, printing services and 32-bit libraries that neither the Windows nor the web
