@@ -47,7 +47,12 @@ void hear_press(const GameState *before, const GameState *after, LoopSounds *sou
     }
 }
 
+// An activate that ends a pause only gives the game back its mode: what that mode began was heard
+// when it began, and must not sound again late.
 void hear_change(LoopHearing *hearing, const GameState *before, const GameState *after, LoopSounds *sounds) {
+    if (before->mode == MODE_PAUSED) {
+        return;
+    }
     if (before->mode != MODE_SLAM && after->mode == MODE_SLAM) {  // also by a held key, piece after piece
         add(sounds, SOUND_SLAM);
     }
