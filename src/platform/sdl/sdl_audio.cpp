@@ -28,11 +28,11 @@ void SDLCALL fill(void * /*unused*/, Uint8 *stream, int bytes) {
 // Opens the default device at exactly the rate and format asked for (SDL converts if the
 // hardware differs); the sound server lists the stream under the game's name.
 SDL_AudioDeviceID open_device(uint32_t rate) {
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Stakmir");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Game sounds");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return 0;
     }
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Stakmir");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Game sounds");
     SDL_AudioSpec want{};
     want.freq = static_cast<int>(rate);
     want.format = AUDIO_S16SYS;
