@@ -43,6 +43,10 @@ void pull(void * /*context*/, int16_t *out, uint32_t frames) {
 
 int main(int argc, char **argv) {
     const int effects = argc > 1 ? std::atoi(argv[1]) : 40;
+    if (effects < 1) {
+        std::fputs("usage: sound_latency [EFFECTS, at least 1]\n", stderr);
+        return 2;
+    }
     sound_mixer_start(&probe.mixer, SOUND_RATE);
     if (!platform_audio_open(SOUND_RATE, pull, nullptr)) {
         return 1;
@@ -61,6 +65,10 @@ int main(int argc, char **argv) {
     }
     platform_audio_close();
     std::vector<double> sorted = probe.latencies;
+    if (sorted.empty()) {
+        std::fputs("sound_latency: no effect was played\n", stderr);
+        return 1;
+    }
     std::sort(sorted.begin(), sorted.end());
     std::printf("buffer %u frames (%.1f ms)\nlatency %.1f / %.1f / %.1f ms over %zu effects\n", probe.frames,
                 1000.0 * probe.frames / SOUND_RATE, sorted.front(), sorted[sorted.size() / 2], sorted.back(),
