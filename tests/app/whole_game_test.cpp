@@ -283,7 +283,9 @@ TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
             }
         }
         for (const SoundId id : s.heard) {
-            heard_clears[id - SOUND_CLEAR_1 + 1] += id >= SOUND_CLEAR_1 && id <= SOUND_CLEAR_4 ? 1 : 0;
+            if (id >= SOUND_CLEAR_1 && id <= SOUND_CLEAR_4) {
+                ++heard_clears[id - SOUND_CLEAR_1 + 1];
+            }
         }
     }
     // The runs really played: games ended and rows were cleared.
