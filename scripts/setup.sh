@@ -26,6 +26,8 @@ lean_packages=(
   g++-mingw-w64-x86-64-posix nsis wine wine64
   # the web build (Emscripten, fully offline) and its tests in a real browser
   emscripten chromium
+  # the sound tests and benchmarks: a private PulseAudio server and its recorder
+  pulseaudio pulseaudio-utils
 )
 # Node.js runs Emscripten and the browser tests. A Node.js from elsewhere that already brings
 # npm is used as it is (Debian's npm package would conflict with it).

@@ -22,6 +22,7 @@ QUESTION_BOX = (40, 250, 220, 50)
 SCORE_TEXT = (30, 105, 150, 50)
 TITLE = (30, 40, 110, 30)
 CELL = 15
+NO_SOUND = "stakmir: playing without sound"  # the one line of a machine without a sound device
 
 
 def bright(p):
@@ -496,7 +497,8 @@ def case_window_destroyed(desktop, game):
     except subprocess.TimeoutExpired:
         raise Failure("the program did not end when its window was destroyed")
     with open(os.path.join(game.outdir, "program.log"), errors="replace") as log:
-        one_line_and_status_1("window destroyed", status, log.read(), "window was destroyed by another program")
+        said = "".join(line for line in log if not line.startswith(NO_SOUND))
+    one_line_and_status_1("window destroyed", status, said, "window was destroyed by another program")
 
 
 def reference_picture(name):
@@ -571,7 +573,7 @@ def case_scale_setting(desktop, program, outdir):
         desktop.key("Escape")
         big.expect_exit("Escape")
         with open(os.path.join(outdir, "program.log"), errors="replace") as log:
-            said = log.read().strip().splitlines()
+            said = [line for line in log.read().strip().splitlines() if not line.startswith(NO_SOUND)]
         if said != [f"stakmir: STAKMIR_SCALE=16 does not fit on the {SCREEN_WIDTH} by {SCREEN_HEIGHT} screen: "
                     "the window opens at 2 (960 by 640)"]:
             raise Failure(f"STAKMIR_SCALE=16 said {said}")

@@ -124,7 +124,8 @@ async function launch(extraArgs = []) {
 }
 
 // Installed in the page before its own scripts: animation frames are held until the test hands
-// them out, deleted textures are counted, and S3TC compression can be hidden from the program.
+// them out, deleted textures are counted, S3TC compression can be hidden from the program, and
+// the sound is read where it leaves the page.
 function pageHooks(holdFrames, hideS3tc, date) {
     const hooks = { callbacks: [], now: 0, deletedTextures: 0, held: holdFrames };
     if (date) {
@@ -184,6 +185,29 @@ function pageHooks(holdFrames, hideS3tc, date) {
             return name.includes('s3tc') ? null : extension.call(this, name);
         };
     }
+    // Whatever is connected to an audio context's destination is also fed to an analyser, which
+    // keeps its last 0.68 s (at 48 kHz); `peak` is the largest of those samples (full scale 1),
+    // `loudest` the largest peak since the test last set it to 0, read every 50 ms.
+    hooks.analysers = [];
+    hooks.loudest = 0;
+    const connect = AudioNode.prototype.connect;
+    AudioNode.prototype.connect = function (target, ...rest) {
+        if (target instanceof AudioDestinationNode) {
+            const analyser = this.context.createAnalyser();
+            analyser.fftSize = 32768;
+            connect.call(this, analyser);
+            hooks.analysers.push(analyser);
+        }
+        return connect.call(this, target, ...rest);
+    };
+    hooks.peak = () => Math.max(0, ...hooks.analysers.map(analyser => {
+        const samples = new Float32Array(analyser.fftSize);
+        analyser.getFloatTimeDomainData(samples);
+        return samples.reduce((peak, sample) => Math.max(peak, Math.abs(sample)), 0);
+    }));
+    setInterval(() => {
+        hooks.loudest = Math.max(hooks.loudest, hooks.peak());
+    }, 50);
     const create = WebGLRenderingContext.prototype.createTexture;
     const remove = WebGLRenderingContext.prototype.deleteTexture;
     hooks.createdTextures = 0;
@@ -557,10 +581,50 @@ async function checkFaster(game, key) {
     check(faster > alone + 2, `${key} held: the piece fell ${faster} pixels in 4 ticks, ${alone} without it`);
 }
 
-// Arrows, digits and the keypad with NumLock off and on move, turn, speed up and slam the piece;
-// an auto-repeated press moves it again; the score changes.
-async function casePlay(game) {
+// The sound: the page's audio context is made at the first key, the start and a slam are heard
+// where the sound leaves the page, and M (the sound buttons showing it) silences a slam and
+// brings the sound back.
+async function checkSound(game) {
+    const page = game.page;
+    const audio = () => page.evaluate(() => ({
+        context: Module.stakmirAudio.context ? Module.stakmirAudio.context.state : 'none',
+        time: Module.stakmirAudio.context ? Module.stakmirAudio.context.currentTime : 0,
+        loudest: window.stakmirTest.loudest,
+        buttons: [...document.querySelectorAll('.sound')].map(button => button.getAttribute('aria-pressed')),
+    }));
+    // Waits until the page has played `seconds` more of its sound.
+    const play = async seconds => page.waitForFunction(
+        since => Module.stakmirAudio.context.currentTime > since, POLL, (await audio()).time + seconds);
+    const listen = () => page.evaluate(() => { window.stakmirTest.loudest = 0; });
+    const heard = what => page.waitForFunction(() => window.stakmirTest.loudest > 0.05, POLL)
+        .catch(() => { throw new Failure(`${what} was not heard in the page's audio graph`); });
+    check((await audio()).context === 'none', 'the page made its audio context before a key');
     await startGame(game);
+    await page.waitForFunction(() => Module.stakmirAudio.context.state === 'running', POLL);
+    await heard('the start of the game');
+    for (const muted of ['true', 'false']) {
+        await game.press('KeyM');
+        await game.step();
+        const now = await audio();
+        check(now.buttons.length === 2 && now.buttons.every(pressed => pressed === muted),
+              `after M the sound buttons show ${now.buttons}, not aria-pressed ${muted}`);
+        await play(0.75);  // the analysers hold nothing from before
+        await listen();
+        await checkSlam(game, 'Space');
+        if (muted === 'true') {
+            await play(0.3);
+            const after = await audio();
+            check(after.loudest === 0, `a slam with the sound off reached the page's audio graph (${after.loudest})`);
+        } else {
+            await heard('a slam with the sound on again');
+        }
+    }
+}
+
+// Arrows, digits and the keypad with NumLock off and on move, turn, speed up and slam the piece;
+// an auto-repeated press moves it again; the score changes; the sound (checkSound).
+async function casePlay(game) {
+    await checkSound(game);
     const first = await pieceInside(game);
     await game.step(10);
     const second = fallingPiece(await game.grab('falling'));

@@ -26,53 +26,6 @@ bool fail(Failure *failure, const char *what) {
     return false;
 }
 
-// While the window and its context are made, what the OpenGL library writes to stderr is held
-// back: on success it is passed on as it was, on failure its last line goes into the game's own
-// line, so that a missing driver is one line that says so.
-struct HeldOutput {
-    int saved_fd;    // the real stderr, or -1 when nothing is held
-    FILE *file;      // where stderr goes meanwhile
-};
-
-HeldOutput hold_stderr() {
-    std::fflush(stderr);
-    FILE *file = std::tmpfile();
-    const int saved_fd = file != nullptr ? dup(STDERR_FILENO) : -1;
-    if (saved_fd < 0 || dup2(fileno(file), STDERR_FILENO) < 0) {
-        if (file != nullptr) std::fclose(file);
-        if (saved_fd >= 0) close(saved_fd);
-        return HeldOutput{-1, nullptr};
-    }
-    return HeldOutput{saved_fd, file};
-}
-
-std::string release_stderr(HeldOutput held) {
-    if (held.saved_fd < 0) {
-        return {};
-    }
-    std::fflush(stderr);
-    dup2(held.saved_fd, STDERR_FILENO);
-    close(held.saved_fd);
-    std::string text;
-    std::rewind(held.file);
-    for (int c = std::fgetc(held.file); c != EOF; c = std::fgetc(held.file)) {
-        text += static_cast<char>(c);
-    }
-    std::fclose(held.file);
-    return text;
-}
-
-// The last non-empty line of the held output, without its line end.
-std::string last_line(const std::string &text) {
-    const size_t end = text.find_last_not_of("\r\n");
-    if (end == std::string::npos) {
-        return {};
-    }
-    const size_t newline = text.rfind('\n', end);
-    const size_t start = newline == std::string::npos ? 0 : newline + 1;
-    return text.substr(start, end + 1 - start);
-}
-
 // Picks the window system the desktop offers. Left to itself SDL falls back to drawing into
 // memory when there is none, and the game would run unseen.
 bool choose_video_driver() {
@@ -166,6 +119,45 @@ void start_gamepads() {
 
 }  // namespace
 
+HeldOutput hold_stderr() {
+    std::fflush(stderr);
+    FILE *file = std::tmpfile();
+    const int saved_fd = file != nullptr ? dup(STDERR_FILENO) : -1;
+    if (saved_fd < 0 || dup2(fileno(file), STDERR_FILENO) < 0) {
+        if (file != nullptr) std::fclose(file);
+        if (saved_fd >= 0) close(saved_fd);
+        return HeldOutput{-1, nullptr};
+    }
+    return HeldOutput{saved_fd, file};
+}
+
+std::string release_stderr(HeldOutput held) {
+    if (held.saved_fd < 0) {
+        return {};
+    }
+    std::fflush(stderr);
+    dup2(held.saved_fd, STDERR_FILENO);
+    close(held.saved_fd);
+    std::string text;
+    std::rewind(held.file);
+    for (int c = std::fgetc(held.file); c != EOF; c = std::fgetc(held.file)) {
+        text += static_cast<char>(c);
+    }
+    std::fclose(held.file);
+    return text;
+}
+
+// The last non-empty line of the held output, without its line end.
+std::string last_line(const std::string &text) {
+    const size_t end = text.find_last_not_of("\r\n");
+    if (end == std::string::npos) {
+        return {};
+    }
+    const size_t newline = text.rfind('\n', end);
+    const size_t start = newline == std::string::npos ? 0 : newline + 1;
+    return text.substr(start, end + 1 - start);
+}
+
 bool create_main_window() {
     std::atexit(shutdown_platform);
     const char *scale_setting = std::getenv("STAKMIR_SCALE");
@@ -209,6 +201,7 @@ bool create_main_window() {
 // stays up until the process ends, which closes its display connection anyway: closing it here
 // would unload the OpenGL driver, whose own start-up allocations would then look lost.
 void shutdown_platform() {
+    platform_audio_close();
     sdl_gamepad_stop();
     if (SDL_GLContext context = main_window.context; context != nullptr) {
         main_window.context = nullptr;

@@ -187,6 +187,7 @@ bool create_main_window() {
 }
 
 void shutdown_platform() {
+    platform_audio_close();
     if (timer_period_active) {
         timeEndPeriod(1);
         timer_period_active = false;
