@@ -84,16 +84,18 @@ set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};stakmir;/"
 # Debian keeps games in /usr/games: packaging/deb-layout.cmake moves the executable there
 # in the staged tree and strips it as Debian's own tools do.
 set(CPACK_PRE_BUILD_SCRIPTS ${_pkg_src}/deb-layout.cmake)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-block puzzle game in a small window")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-block puzzle game with sharp, enlarged pixels")
 set(CPACK_PACKAGE_DESCRIPTION "Stakmir is a puzzle game for the desktop. Pieces of four cells, of seven
 kinds, fall into a well ten cells wide and twenty deep. Shift them, turn
 them, speed them up or slam them down: every row filled completely is
 removed for points. The score sets the level, and the level sets the speed,
 the background and some of the colours.
 .
-The game is played with the keyboard in one borderless window of 480 by 320
-pixels, drawn with OpenGL. It takes no options, needs no network and keeps
-nothing between runs.")
+The game is played with the keyboard or a gamepad, in one window without a
+title bar, or fullscreen. Its picture of 480 by 320 pixels, drawn with
+OpenGL, is enlarged by a whole number to suit the screen (twice on a 1920 by
+1080 screen). It pauses with P, or while its window is not active. It takes
+no options, needs no network and keeps nothing between runs.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -15,6 +15,8 @@ packages=(
   libpng-dev libfreetype-dev libsquish-dev libstb-dev fonts-dejavu-core fonts-dejavu-extra
   # installation and Debian package checks
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev
+  # the release script's test (a repository of its own)
+  git
 )
 # Installed without their recommendations, which would bring a whole desktop's worth of
 # fonts, codecs, printing services and 32-bit libraries that neither the Windows nor the web
@@ -25,6 +27,8 @@ lean_packages=(
   # the web build (Emscripten, fully offline) and its tests in real browsers: Chromium, Firefox
   # and WebKit (its WebDriver with the MiniBrowser)
   emscripten chromium firefox-esr webkit2gtk-driver
+  # the sound tests and benchmarks: a private PulseAudio server and its recorder
+  pulseaudio pulseaudio-utils
 )
 # Node.js runs Emscripten and the browser tests. A Node.js from elsewhere that already brings
 # npm is used as it is (Debian's npm package would conflict with it).

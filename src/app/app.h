@@ -8,23 +8,37 @@
 #include "app/loop.h"
 #include "game/game.h"
 
+// The game's sound: the mixer the device pulls from, and what the player has heard so far.
+struct AppSound {
+    SoundMixer mixer;     // changed only under the device's lock
+    LoopHearing hearing;
+    bool device;          // a sound device is open
+    bool muted;           // the mute key turned the sound off
+    bool hushed;          // the game is paused or quitting: the mixer was silenced
+};
+
 // Everything the program owns for the whole run.
 struct App {
     GameState *state;        // the game record (heap)
     TextureSet *textures;    // the textures, which the record's `textures` only points at
     LoopState loop;          // the main loop's own state
     LoopHooks hooks;         // the window, reached through the platform
+    AppSound sound;
 };
 
-// Brings the window, the textures and the game record up. Returns 0 when the game runs; else
+// Brings the window, the textures, the game record and the sound up (a missing sound device is
+// no failure). Returns 0 when the game runs; else
 // the exit status, after one line saying what failed and with everything released again.
 int app_start(App *app);
-// One pass: every queued event, then one tick and a frame when one is due by platform_time_ms().
-// Returns 1 when it ticked.
+// One pass: every queued event, then one tick and a frame when one is due by platform_time_ms(),
+// and the sounds they call for; silence while the game is paused or quitting. Returns 1 when it ticked.
 int app_pass(App *app);
 // False once the game is quitting.
 bool app_running(const App *app);
+// Whether the mute key has turned the sound off.
+bool app_muted(const App *app);
 // Milliseconds the desktop loop may wait for events before the next pass (UINT32_MAX: no tick due).
 uint32_t app_wait_time(const App *app);
-// Releases the textures, frees the record and shuts the platform down; returns the exit status 0.
+// Closes the sound device, releases the textures, frees the record and shuts the platform down;
+// returns the exit status 0.
 int app_stop(App *app);

@@ -6,7 +6,7 @@
 namespace {
 
 // What a virtual-key code does; one group per code, shared by the key-down and key-up rules.
-enum class KeyGroup : uint8_t { NONE, ROTATE, LEFT, RIGHT, FASTER, SLAM, QUIT, YES, NO };
+enum class KeyGroup : uint8_t { NONE, ROTATE, LEFT, RIGHT, FASTER, SLAM, QUIT, YES, NO, PAUSE };
 
 struct KeyBinding {
     uint8_t code;
@@ -25,7 +25,7 @@ constexpr KeyBinding KEY_BINDINGS[] = {
     {0x63, KeyGroup::SLAM},   {0x1B, KeyGroup::QUIT},   {0x51, KeyGroup::QUIT},
     {0x58, KeyGroup::QUIT},   {0x71, KeyGroup::QUIT},   {0x78, KeyGroup::QUIT},
     {0x59, KeyGroup::YES},    {0x79, KeyGroup::YES},    {0x4E, KeyGroup::NO},
-    {0x6E, KeyGroup::NO},
+    {0x6E, KeyGroup::NO},     {0x50, KeyGroup::PAUSE},  {0x13, KeyGroup::PAUSE},
 };
 
 constexpr std::array<KeyGroup, 256> make_key_groups() {
@@ -40,6 +40,9 @@ constexpr std::array<KeyGroup, 256> make_key_groups() {
 constexpr std::array<KeyGroup, 256> KEY_GROUPS = make_key_groups();
 
 constexpr uint32_t TICK_INTERVAL_MS = 16;  // a tick runs when more than this has passed
+// The modes of a game in play, which a pause key pauses; the welcome screen, the intro and the
+// play-again question have nothing to pause.
+constexpr GameMode MODES_IN_PLAY = MODE_FALLING | MODE_SLAM | MODE_LANDED | MODE_SETTLE | MODE_CLEARING;
 constexpr int32_t ROTATE_COUNTERCLOCKWISE = 3;
 
 KeyGroup key_group(const AppEvent *event) {
@@ -172,24 +175,50 @@ void release_held_keys(GameState *state) {
     state->key_guard = 0;
 }
 
-// A pausing deactivate saves the mode and shows the paused frame at once. Once the program is
-// quitting, a deactivate must not save MODE_QUIT away behind a pause.
-void handle_deactivate(GameState *state, const LoopHooks *hooks) {
+// A pause, by the window or by the player: the held keys let go, the mode saved, and the paused
+// frame shown at once.
+void pause_game(LoopState *loop, GameState *state, const LoopHooks *hooks, int32_t by_player) {
     release_held_keys(state);
-    if (state->mode == MODE_PAUSED || state->mode == MODE_QUIT) {
-        return;
-    }
     state->saved_mode = state->mode;
     state->mode = MODE_PAUSED;
+    loop->player_paused = by_player;
     present(hooks, state);
 }
 
-// Only a pause is ended by an activate. An activate that comes without a pause before it (a
-// late first focus, a repeated focus event) would otherwise throw the game back into a stale
-// saved mode, and a quit could be undone.
-void handle_activate(GameState *state) {
-    if (state->mode == MODE_PAUSED) {
+// A deactivate pauses the game. Once the program is quitting, it must not save MODE_QUIT away
+// behind a pause; and a pause already on (the player's) stays as it is.
+void handle_deactivate(LoopState *loop, GameState *state, const LoopHooks *hooks) {
+    loop->pause_key_down = 0;  // a held pause key's release goes to the other window
+    if (state->mode == MODE_PAUSED || state->mode == MODE_QUIT) {
+        release_held_keys(state);
+        return;
+    }
+    pause_game(loop, state, hooks, 0);
+}
+
+// Only the window's own pause is ended by an activate: the player's lasts until the player ends
+// it. An activate that comes without a pause before it (a late first focus, a repeated focus
+// event) would otherwise throw the game back into a stale saved mode, and a quit could be undone.
+void handle_activate(const LoopState *loop, GameState *state) {
+    if (state->mode == MODE_PAUSED && loop->player_paused == 0) {
         state->mode = state->saved_mode;
+    }
+}
+
+// A pause key pauses a game in play as a deactivate does, and its next press goes on; while it
+// is held, its auto-repeat changes nothing. Elsewhere it does nothing: on the welcome screen its
+// release starts the game as any key's does, the play-again question waits for its answer, and
+// a pause of the window's ends when the window is active again.
+void press_pause_key(LoopState *loop, GameState *state, const LoopHooks *hooks) {
+    if (loop->pause_key_down != 0) {
+        return;
+    }
+    loop->pause_key_down = 1;
+    if (state->mode == MODE_PAUSED && loop->player_paused != 0) {
+        loop->player_paused = 0;
+        state->mode = state->saved_mode;
+    } else if ((state->mode & MODES_IN_PLAY) != 0) {
+        pause_game(loop, state, hooks, 1);
     }
 }
 
@@ -207,10 +236,17 @@ void loop_begin_pass(LoopState *loop) {
 void loop_handle_event(LoopState *loop, GameState *state, const AppEvent *event, const LoopHooks *hooks) {
     switch (event->type) {
     case EVENT_KEY_DOWN:
-        handle_key_down(state, key_group(event));
+        if (key_group(event) == KeyGroup::PAUSE) {
+            press_pause_key(loop, state, hooks);
+        } else {
+            handle_key_down(state, key_group(event));
+        }
         break;
     case EVENT_KEY_UP:
         handle_key_up(state, key_group(event));
+        if (key_group(event) == KeyGroup::PAUSE) {
+            loop->pause_key_down = 0;
+        }
         break;
     case EVENT_MOUSE_MOVE:
         handle_mouse_move(loop, event, hooks);
@@ -222,10 +258,10 @@ void loop_handle_event(LoopState *loop, GameState *state, const AppEvent *event,
         state->mode = MODE_QUIT;
         break;
     case EVENT_ACTIVATE:
-        handle_activate(state);
+        handle_activate(loop, state);
         break;
     case EVENT_DEACTIVATE:
-        handle_deactivate(state, hooks);
+        handle_deactivate(loop, state, hooks);
         break;
     case EVENT_PAINT:
         if (state->mode == MODE_PAUSED) {

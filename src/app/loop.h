@@ -8,6 +8,7 @@
 #include "game/game.h"
 #include "platform/events.h"
 #include "platform/platform.h"
+#include "sound/sound.h"
 
 // What the loop needs of the window; the program fills it from the platform, tests with a recorder.
 struct LoopHooks {
@@ -27,6 +28,8 @@ struct LoopState {
     int32_t drag_y;
     int32_t drag_anchored;    // 1 once a left-button press in the window has set drag_x, drag_y
     int32_t window_moved;     // 1 when a mouse move has moved the window in this pass
+    int32_t player_paused;    // 1 while the pause is the player's (a pause key), not the window's
+    int32_t pause_key_down;   // 1 while a pause key is held: its auto-repeat does not toggle again
 };
 
 // Starts the loop's own state at the given clock value.
@@ -45,3 +48,28 @@ bool loop_uses_key(uint32_t code);
 // UINT32_MAX when no tick can run (paused or quitting): how long the loop may wait for events.
 uint32_t loop_wait_time(const LoopState *loop, const GameState *state, uint32_t now);
 
+// The key that turns the sound off and on (M); the loop's rules see it as any other key.
+constexpr uint32_t LOOP_MUTE_KEY = 0x4D;
+constexpr int LOOP_SOUNDS_MAX = 3;  // sounds one step can call for
+
+// What the player has heard so far, for the sounds of the next change.
+struct LoopHearing {
+    uint32_t held[8];      // bit per virtual-key code: the keys that are down (a key-down of one is a repeat)
+    int32_t heard_level;   // the level the latest level sound was for
+};
+
+// The sounds of one step, in the order they are heard, and whether the step toggles the sound.
+struct LoopSounds {
+    int32_t count;
+    SoundId ids[LOOP_SOUNDS_MAX];
+    bool toggle_mute;
+};
+
+// Starts hearing a game at its record: no key down, the record's level heard.
+void loop_hearing_start(LoopHearing *hearing, const GameState *state);
+// The sounds one step calls for, from the record before and after it: the step is one event
+// (`event`) or one tick (`event` null). A move or turn is heard when a fresh press made it (not a
+// refused one, nor a held key's repeats); a slam when it starts; a lock or the rows it fills; a
+// new level, or the landscape moving on, when the next piece comes; the end of a game and the
+// start of one. The press of the mute key (not its repeats) toggles the sound.
+LoopSounds loop_sounds(LoopHearing *hearing, const GameState *before, const GameState *after, const AppEvent *event);

@@ -16,6 +16,7 @@ struct WebApp {
     App app;
     bool frame_due;  // a pass asked for a frame that is not drawn yet
     bool asking;     // the page was told that the game asks to play again
+    bool muted;      // the page was told that the sound is off
 };
 
 WebApp *web_app(void *context) {
@@ -38,6 +39,10 @@ int pass(void *context) {
     if (asking != web->asking) {
         web->asking = asking;
         web_show_question(asking);
+    }
+    if (app_muted(&web->app) != web->muted) {
+        web->muted = !web->muted;
+        web_show_muted(web->muted);
     }
     return 1;
 }

@@ -33,7 +33,7 @@ constexpr GamepadBinding GAMEPAD_BINDINGS[] = {
     {GAMEPAD_EAST, Press::TAP, {VK_SPACE, 'N'}},                              // slam; after a game, no
     {GAMEPAD_LEFT_SHOULDER | GAMEPAD_RIGHT_SHOULDER, Press::TAP, {VK_SPACE, 0}},  // slam only
     {GAMEPAD_BACK, Press::TAP, {VK_ESCAPE, 0}},                               // quit
-    {GAMEPAD_START, Press::HOLD, {VK_RETURN, 0}},  // a key of no group: its release starts a game
+    {GAMEPAD_START, Press::HOLD, {VK_PAUSE, 0}},  // pauses a game in play; its release starts a game
     {GAMEPAD_DPAD_LEFT, Press::REPEAT, {VK_LEFT, 0}},
     {GAMEPAD_DPAD_RIGHT, Press::REPEAT, {VK_RIGHT, 0}},
     {GAMEPAD_DPAD_DOWN, Press::REPEAT, {VK_DOWN, 0}},  // faster, while held

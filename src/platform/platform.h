@@ -1,5 +1,5 @@
 // What every platform layer offers the program: the window and its OpenGL context, the clock,
-// presenting, the window's place on the screen and the event pump. Each platform (sdl/, win32/,
+// presenting, the window's place on the screen, the event pump and the sound device. Each platform (sdl/, win32/,
 // web/) implements these plain functions; none of them knows the program or the rules. No
 // window-system type appears here.
 #pragma once
@@ -46,6 +46,19 @@ void platform_swap_buffers();
 void platform_get_window_rect(WindowRect *rect);
 // Moves the window so that its outer rectangle starts at (left, top) with the given size.
 void platform_move_window(int32_t left, int32_t top, int32_t width, int32_t height);
+
+// Fills `out` with the next `frames` mono 16-bit samples. The sound device calls it, on the
+// desktop from a thread of its own while it holds the lock of platform_audio_lock.
+using AudioPull = void (*)(void *context, int16_t *out, uint32_t frames);
+// Opens the sound device for mono 16-bit samples at `rate` frames a second and starts pulling
+// them from `pull`, a few milliseconds ahead of what is heard. Without a device it says so in
+// one line on stderr (where there is one) and returns false: the game plays silently.
+bool platform_audio_open(uint32_t rate, AudioPull pull, void *context);
+// Keeps the device from pulling until platform_audio_unlock, while the program changes what it pulls.
+void platform_audio_lock();
+void platform_audio_unlock();
+// Stops and closes the device: nothing is pulled any more. Safe to run twice, and without a device.
+void platform_audio_close();
 
 // The program's body, supplied by the program: a platform whose process entry is its own
 // (WinMain on Windows) calls it and returns its result as the exit status.

@@ -11,7 +11,7 @@ int32_t scale_fit(int32_t width, int32_t height) {
 }
 
 int32_t scale_for_screen(int32_t screen_width, int32_t screen_height) {
-    return scale_fit(screen_width / 2, screen_height / 2);
+    return scale_fit(screen_width * 2 / 3, screen_height * 2 / 3);
 }
 
 int32_t scale_parse(const char *setting) {
@@ -31,14 +31,23 @@ int32_t scale_parse(const char *setting) {
     return scale >= 1 ? scale : -1;
 }
 
-int32_t scale_choose(const char *setting, int32_t screen_width, int32_t screen_height) {
-    const int32_t scale = scale_parse(setting);
-    return scale != 0 ? scale : scale_for_screen(screen_width, screen_height);
+int32_t scale_choose(int32_t asked, int32_t screen_width, int32_t screen_height) {
+    if (asked == 0) {
+        return scale_for_screen(screen_width, screen_height);
+    }
+    const int32_t largest = scale_fit(screen_width, screen_height);
+    return asked < largest ? asked : largest;
 }
 
 void scale_setting_error(const char *setting, char *line, size_t size) {
     std::snprintf(line, size, "STAKMIR_SCALE must be a whole number from 1 to %d, not \"%.40s\"", SCALE_MAX,
                   setting != nullptr ? setting : "");
+}
+
+void scale_lowered_note(int32_t asked, int32_t used, int32_t screen_width, int32_t screen_height, char *line,
+                        size_t size) {
+    std::snprintf(line, size,
+                  "STAKMIR_SCALE=%d does not fit on the %d by %d screen: the window opens at %d (%d by %d)", asked, screen_width, screen_height, used, SCALE_WIDTH * used, SCALE_HEIGHT * used);
 }
 
 ScaleLayout scale_layout(int32_t width, int32_t height, uint32_t fill) {

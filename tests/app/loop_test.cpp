@@ -9,7 +9,7 @@ using namespace game_test;
 
 namespace {
 
-enum class Group { NONE, ROTATE, LEFT, RIGHT, FASTER, SLAM, QUIT, YES, NO };
+enum class Group { NONE, ROTATE, LEFT, RIGHT, FASTER, SLAM, QUIT, YES, NO, PAUSE };
 
 // Every virtual-key code any rule looks at: the keypad with NumLock on and off, the digits, the answers.
 const std::map<int, Group> KEYS = {
@@ -20,7 +20,11 @@ const std::map<int, Group> KEYS = {
     {0x22, Group::SLAM},   {0x33, Group::SLAM},   {0x63, Group::SLAM},   {0x1B, Group::QUIT},
     {0x51, Group::QUIT},   {0x58, Group::QUIT},   {0x71, Group::QUIT},   {0x78, Group::QUIT},
     {0x59, Group::YES},    {0x79, Group::YES},    {0x4E, Group::NO},     {0x6E, Group::NO},
+    {0x50, Group::PAUSE},  {0x13, Group::PAUSE},
 };
+
+constexpr GameMode EVERY_MODE[] = {MODE_INTRO, MODE_WAIT_START, MODE_FALLING, MODE_PAUSED, MODE_CLEARING,
+                                   MODE_SLAM,  MODE_LANDED,     MODE_SETTLE,  MODE_GAME_OVER, MODE_QUIT};
 
 Group group_of(int code) {
     const auto found = KEYS.find(code);
@@ -69,7 +73,12 @@ TEST(Keys, EveryCodeActsByItsGroupOnPressAndRelease) {
             expected.mode = group == Group::SLAM ? MODE_SLAM : MODE_QUIT;
             expected.ticks = group == Group::SLAM ? 0 : 5;
         }
+        if (group == Group::PAUSE) {
+            expected.mode = MODE_PAUSED;
+            expected.saved_mode = MODE_FALLING;
+        }
         EXPECT_TRUE(same_record(down.state, expected));
+        EXPECT_EQ(down.window.frames, group == Group::PAUSE ? 1 : 0);
 
         Harness up;  // a release while falling with every flag up
         up.state.key_guard = up.state.shift_held = up.state.soft_drop = 1;
@@ -109,8 +118,7 @@ TEST(Keys, EveryCodeActsByItsGroupOnPressAndRelease) {
 // In every mode: a move key sets the held flag (moving or turning only when falling or landed), slam acts only
 // when falling, quit always quits, and no press starts the fall from the waiting mode.
 TEST(Keys, MovesSlamAndQuitInEveryMode) {
-    for (GameMode mode : {MODE_INTRO, MODE_WAIT_START, MODE_FALLING, MODE_PAUSED, MODE_CLEARING, MODE_SLAM,
-                          MODE_LANDED, MODE_SETTLE, MODE_GAME_OVER, MODE_QUIT}) {
+    for (GameMode mode : EVERY_MODE) {
         SCOPED_TRACE(mode);
         Harness h;
         h.state.mode = mode;
@@ -173,6 +181,52 @@ TEST(Pause, DeactivateSavesTheModeAndDrawsOnce) {
     EXPECT_EQ(h.state.mode, MODE_FALLING);
     h.send(plain_event(EVENT_PAINT));  // not paused: the next tick draws
     EXPECT_EQ(h.window.frames, 2);
+}
+
+// A pause key pauses a game in play as a deactivate does (held keys released, the mode saved, the
+// paused frame drawn), its auto-repeat changes nothing, and its next press goes on. In the intro,
+// on the welcome screen (whose any-key rule its release still meets), at the question, during
+// the window's pause and when quitting it does nothing.
+TEST(Pause, PauseKeysPauseAGameInPlayUntilTheirNextPress) {
+    for (GameMode mode : EVERY_MODE) {
+        SCOPED_TRACE(mode);
+        Harness h;
+        h.state.mode = mode;
+        h.state.saved_mode = MODE_INTRO;
+        h.state.soft_drop = h.state.key_guard = 1;
+        const bool in_play = (mode & (MODE_FALLING | MODE_SLAM | MODE_LANDED | MODE_SETTLE | MODE_CLEARING)) != 0;
+        const GameMode paused = in_play ? MODE_PAUSED : mode;
+        h.send(key_down(0x50));
+        h.send(key_down(0x50));  // auto-repeat
+        EXPECT_EQ(h.state.mode, paused);
+        EXPECT_EQ(h.state.saved_mode, in_play ? mode : MODE_INTRO);
+        EXPECT_EQ(h.state.soft_drop + h.state.key_guard, in_play ? 0 : 2);
+        EXPECT_EQ(h.window.frames, in_play ? 1 : 0);
+        EXPECT_EQ(h.window.last_frame_mode, in_play ? MODE_PAUSED : 0);
+        h.send(key_up(0x50));
+        EXPECT_EQ(h.state.mode, mode == MODE_WAIT_START ? MODE_FALLING : paused);
+        if (mode != MODE_WAIT_START) {
+            h.send(key_down(0x13));
+            EXPECT_EQ(h.state.mode, mode);
+            EXPECT_EQ(h.window.frames, in_play ? 1 : 0);
+        }
+    }
+}
+
+// A pause key held while the window lost the focus counts as let go (its key-up went to the other
+// window); a quit during the player's pause stays a quit when the window is active again.
+TEST(Pause, PauseKeyLetGoElsewhereAndQuitWhilePaused) {
+    Harness h;
+    h.send(key_down(0x50));
+    h.send(plain_event(EVENT_DEACTIVATE));
+    h.send(plain_event(EVENT_ACTIVATE));
+    EXPECT_EQ(h.state.mode, MODE_PAUSED) << "the player's pause outlasts the focus";
+    h.send(key_down(0x50));
+    EXPECT_EQ(h.state.mode, MODE_FALLING);
+    h.send(key_down(0x13));
+    h.send(key_down(0x1B));
+    h.send(plain_event(EVENT_ACTIVATE));
+    EXPECT_EQ(h.state.mode, MODE_QUIT);
 }
 
 // Keys held when the window loses the focus are released for the game: a faster key's soft drop

@@ -1,5 +1,6 @@
 // Whole games driven through the loop's event rules and tick timing, as the program drives them:
-// a scripted game from the intro to the play-again answer, and long randomised runs.
+// a scripted game from the intro to the play-again answer, with the sounds it calls for, and
+// long randomised runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,25 +13,37 @@ using namespace game_test;
 namespace {
 
 constexpr uint8_t KEY_LEFT = 0x25, KEY_RIGHT = 0x27, KEY_ROTATE = 0x26, KEY_FASTER = 0x28;
-constexpr uint8_t KEY_SLAM = 0x20, KEY_YES = 0x59, KEY_SHIFT = 0x10;
+constexpr uint8_t KEY_SLAM = 0x20, KEY_YES = 0x59, KEY_SHIFT = 0x10, KEY_MUTE = 0x4D;
+constexpr uint8_t KEY_P = 0x50, KEY_PAUSE = 0x13;
 
 // The program's loop without a window: events go through loop_handle_event, time through
-// loop_run_tick with a simulated millisecond clock.
+// loop_run_tick with a simulated millisecond clock, and each step's sounds are noted in order.
 struct Session {
     Recorder window;
     LoopState loop{};
     GameState state{};
+    LoopHearing hearing{};
     uint32_t clock = 5000;
     int ticks_run = 0;
+    std::vector<SoundId> heard;
+    int mute_toggles = 0;
 
     explicit Session(uint32_t seed) {
         game_start(&state, seed);
         loop_start(&loop, clock);
+        loop_hearing_start(&hearing, &state);
+    }
+    void hear(const GameState &before, const AppEvent *event) {
+        const LoopSounds sounds = loop_sounds(&hearing, &before, &state, event);
+        heard.insert(heard.end(), sounds.ids, sounds.ids + sounds.count);
+        mute_toggles += sounds.toggle_mute ? 1 : 0;
     }
     // One pass of the loop with one event.
     void send(const AppEvent &event) {
         loop_begin_pass(&loop);
+        const GameState before = state;
         loop_handle_event(&loop, &state, &event, &window.hooks);
+        hear(before, &event);
     }
     void press(uint8_t code) {
         send(key_down(code));
@@ -40,7 +53,11 @@ struct Session {
     void pass(uint32_t ms) {
         clock += ms;
         loop_begin_pass(&loop);
-        ticks_run += loop_run_tick(&loop, &state, clock, &window.hooks);
+        const GameState before = state;
+        if (loop_run_tick(&loop, &state, clock, &window.hooks) != 0) {
+            ++ticks_run;
+            hear(before, nullptr);
+        }
     }
     // Ticks at the full rate until one of the modes is reached; fails after `limit` ticks.
     void tick_until_mode(GameMode modes, int limit = 2000) {
@@ -62,7 +79,8 @@ void fill_rows_but(GameState &state, int first, int last, int gap) {
 
 }  // namespace
 
-// A scripted game: intro, clears of one to four rows, level changes, game over and yes back to waiting.
+// A scripted game: intro, clears of one to four rows, level changes, game over and yes back to
+// waiting; what is heard of it in order, and the mute key.
 TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     const std::vector<std::string> empty_board(BOARD_ROWS, "..........");
     Session s(1);
@@ -125,9 +143,25 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     s.state.queue[0] = piece(0, 0, 3, -3.0f);
     s.press(KEY_ROTATE);
     for (int i = 0; i < 6; ++i) {
-        s.press(KEY_LEFT);  // five to column -2, the sixth refused
+        s.send(key_down(KEY_LEFT));  // held: five to column -2, the sixth refused; one sound
     }
+    s.send(key_up(KEY_LEFT));
     EXPECT_EQ(s.state.current.column, -2);
+    // Paused by P on the way down: time passes and the focus goes and comes back, but nothing
+    // moves until the Pause key goes on.
+    GameState before_pause = s.state;
+    before_pause.saved_mode = MODE_FALLING;  // the mode the pause saved
+    s.press(KEY_P);
+    const int ticks_before_pause = s.ticks_run;
+    for (int i = 0; i < 30; ++i) {
+        s.pass(17);
+    }
+    s.send(plain_event(EVENT_DEACTIVATE));
+    s.send(plain_event(EVENT_ACTIVATE));
+    EXPECT_EQ(s.state.mode, MODE_PAUSED);
+    EXPECT_EQ(s.ticks_run, ticks_before_pause);
+    s.press(KEY_PAUSE);
+    EXPECT_TRUE(same_record(s.state, before_pause));
     s.tick_until_mode(MODE_LANDED);
     EXPECT_EQ(s.state.bonus, 0);
     s.tick_until_mode(MODE_CLEARING);
@@ -150,7 +184,7 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     EXPECT_EQ(s.state.fall_speed, 7.0f * 0.01f);
     EXPECT_EQ(occupancy(s.state)[0], "....#.....");
     EXPECT_EQ(s.state.board[0][4], 0x0E);  // the kind-0 cell below the middle, link up kept
-    EXPECT_EQ(s.window.frames, s.ticks_run);
+    EXPECT_EQ(s.window.frames, s.ticks_run + 1);  // and the paused frame
 
     // The question is answered on release: yes starts a new game waiting for a key.
     s.send(key_down(KEY_YES));
@@ -161,8 +195,17 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
     EXPECT_EQ(s.state.level, 0);
     EXPECT_EQ(s.state.fall_speed, 0.03f);
     EXPECT_EQ(occupancy(s.state), empty_board);
-    s.send(key_up(KEY_SHIFT));
+    EXPECT_EQ(s.mute_toggles, 0);
+    s.send(key_down(KEY_MUTE));
+    s.send(key_down(KEY_MUTE));  // a repeat does not toggle again
+    EXPECT_EQ(s.mute_toggles, 1);
+    s.send(key_up(KEY_MUTE));  // the rules see it as any key: its release starts
     EXPECT_EQ(s.state.mode, MODE_FALLING);
+    const std::vector<SoundId> expected = {
+        SOUND_START,   SOUND_CLEAR_1, SOUND_SLAM,  SOUND_CLEAR_2,   SOUND_TURN, SOUND_SHIFT,     SOUND_SHIFT,
+        SOUND_SHIFT,   SOUND_SHIFT,   SOUND_SLAM,  SOUND_CLEAR_3,   SOUND_LEVEL, SOUND_TURN,     SOUND_SHIFT,
+        SOUND_CLEAR_4, SOUND_LANDSCAPE, SOUND_LOCK, SOUND_GAME_OVER, SOUND_START};
+    EXPECT_EQ(s.heard, expected);
 }
 
 namespace {
@@ -187,24 +230,29 @@ void check_invariants(const GameState &state, int32_t previous_score) {
         << "score " << state.score << " after " << previous_score << " level " << state.level;
 }
 
-// Every movement code once, the arrows again so that pieces spread out, the answers and two
-// keys that no table lists.
+// Every movement code once, the arrows again so that pieces spread out, the answers, the pause
+// keys and two keys that no table lists.
 constexpr uint8_t RANDOM_KEYS[] = {0x0C, 0x26, 0x35, 0x38, 0x65, 0x68, 0x25, 0x34, 0x64, 0x27,
                                    0x36, 0x66, 0x28, 0x32, 0x62, 0x20, 0x22, 0x33, 0x63, 0x59,
-                                   0x79, 0x10, 0x41, 0x4E, 0x25, 0x25, 0x27, 0x27, 0x26};
+                                   0x79, 0x10, 0x41, 0x4E, 0x25, 0x25, 0x27, 0x27, 0x26, 0x50,
+                                   0x13};
 
 }  // namespace
 
-// Long randomised runs of keys, passes, focus changes and drags keep the record's invariants after every step.
+// Long randomised runs of keys, passes, focus changes and drags keep the record's invariants after
+// every step; every clear is heard with its number of rows, and nothing is heard while paused or
+// when the game goes on again.
 TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
     int games_over = 0;
     int clears[5] = {};
+    int heard_clears[5] = {};
     for (uint32_t seed : {1u, 2u, 3u, 2024u}) {
         std::mt19937 random(seed);
         Session s(seed);
         int32_t previous_score = 0;
         for (int step = 0; step < 60000; ++step) {
             const GameMode before = s.state.mode;
+            const size_t heard_before = s.heard.size();
             const uint32_t choice = random() % 100;
             if (choice < 45) {
                 s.pass(random() % 40);
@@ -233,9 +281,12 @@ TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
                 previous_score = 0;  // answered yes: a new game
                 ++games_over;
             }
-            if (before != MODE_CLEARING && s.state.mode == MODE_CLEARING) {
+            if (before != MODE_PAUSED && before != MODE_CLEARING && s.state.mode == MODE_CLEARING) {
                 const int32_t *rows = s.state.cleared_rows;
                 ++clears[std::count_if(rows, rows + 4, [](int32_t row) { return row >= 0; })];
+            }
+            if (before == MODE_PAUSED || (before & s.state.mode & MODE_QUIT) != 0) {  // also none on the way back
+                ASSERT_EQ(s.heard.size(), heard_before) << "a sound while paused: seed " << seed << " step " << step;
             }
             check_invariants(s.state, previous_score);
             ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << " step " << step;
@@ -248,10 +299,16 @@ TEST(WholeGame, RandomisedPlayKeepsTheRecordSound) {
                 s.send(plain_event(EVENT_ACTIVATE));
             }
         }
+        for (const SoundId id : s.heard) {
+            if (id >= SOUND_CLEAR_1 && id <= SOUND_CLEAR_4) {
+                ++heard_clears[id - SOUND_CLEAR_1 + 1];
+            }
+        }
     }
     // The runs really played: games ended and rows were cleared.
     EXPECT_GT(games_over, 4);
     EXPECT_GT(clears[1], 0);
     EXPECT_GT(clears[2], 0);
     EXPECT_EQ(clears[0], 0);
+    EXPECT_TRUE(std::equal(clears + 1, clears + 5, heard_clears + 1));
 }

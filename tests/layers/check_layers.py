@@ -15,9 +15,10 @@ MAY_INCLUDE = {
     "data": set(),
     "assets": {"data"},
     "game": set(),
+    "sound": set(),
     "render": {"game", "assets", "data"},
     "platform": {"assets", "data"},
-    "app": {"platform", "render", "assets", "game", "data"},
+    "app": {"platform", "render", "assets", "game", "sound", "data"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 

@@ -11,6 +11,7 @@
 #   check.sh launch   <stage> <workdir>                the installed game starts and quits
 #   check.sh versions <stage> <version>                every installed file names the version
 #   check.sh deb      <build> <workdir> <version>      the Debian package
+#   check.sh route    <source> <workdir>               the package's build holds the game alone
 #
 # Exits 0 on success, 77 when the game executable is not built, 1 with a message otherwise.
 set -euo pipefail
@@ -269,10 +270,26 @@ check_deb() {
 $left"
 }
 
+# The route to the package: a build folder made with STAKMIR_GAME_ONLY compiles for its package
+# target the game's own sources and nothing else (no test, tool or benchmark).
+check_route() {
+  local source=$1 work=$2
+  need ninja ninja-build
+  rm -rf "$work"
+  cmake -S "$source" -B "$work" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTAKMIR_GAME_ONLY=ON \
+    >"$work-configure.log" 2>&1 || { cat "$work-configure.log" >&2; fail "the game alone does not configure"; }
+  local outputs stray
+  outputs=$(ninja -C "$work" -t commands package | grep -oE ' -o [^ ]+' | cut -c5-)
+  grep -qx stakmir <<< "$outputs" || fail "the package target does not build the game"
+  stray=$(grep -vE '^(src|data)/' <<< "$outputs" | grep -vx stakmir || true)
+  [[ -z $stray ]] || fail "the package target builds more than the game:
+$stray"
+}
+
 what=${1:-}
 shift || true
 case $what in
-  stage|tree|desktop|metainfo|manual|icons|launch|versions|deb) "check_$what" "$@" ;;
-  *) echo "usage: check.sh stage|tree|desktop|metainfo|manual|icons|launch|versions|deb ..." >&2
+  stage|tree|desktop|metainfo|manual|icons|launch|versions|deb|route) "check_$what" "$@" ;;
+  *) echo "usage: check.sh stage|tree|desktop|metainfo|manual|icons|launch|versions|deb|route ..." >&2
      exit 2 ;;
 esac

@@ -227,3 +227,68 @@ def save_png(image, path):
     with open(path, "wb") as out:
         out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 6)) +
                   chunk(b"IEND", b""))
+
+
+class SoundServer:
+    """A private PulseAudio server with one sink that plays into nothing, in its own runtime
+    folder, and a recorder of what reaches that sink. `env` points a client at it."""
+
+    RATE = 48000  # mono 16-bit samples, as the game plays them
+
+    def __init__(self, workdir):
+        self.folder = tempfile.mkdtemp(prefix="pulse-", dir=workdir)
+        socket = os.path.join(self.folder, "native")
+        config = os.path.join(self.folder, "client.conf")
+        with open(config, "w") as out:
+            out.write("autospawn = no\n")  # a client never starts a server of its own
+        self.env = {"PULSE_SERVER": "unix:" + socket, "PULSE_CLIENTCONFIG": config, "PULSE_RUNTIME_PATH": self.folder,
+                    "PULSE_STATE_PATH": self.folder}
+        env = dict(os.environ, HOME=self.folder, XDG_RUNTIME_DIR=self.folder, **self.env)
+        self.recording = os.path.join(self.folder, "recording.raw")
+        with open(os.path.join(self.folder, "server.log"), "wb") as log:
+            # As root the server needs anonymous access on its socket to be reached at all.
+            self.server = subprocess.Popen(
+                ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                 "--disable-shm=yes", "-L", f"module-native-protocol-unix socket={socket} auth-anonymous=1",
+                 "-L", f"module-null-sink sink_name=game rate={self.RATE} channels=1"],
+                stdout=log, stderr=subprocess.STDOUT, env=env)
+        self.recorder = None
+        self._env = env
+        wait_for("the sound server", lambda: self.server.poll() is not None or self.pactl("info"), timeout=20)
+        if self.server.poll() is not None:
+            raise Failure(f"the sound server exited with status {self.server.returncode}")
+
+    def pactl(self, *argv):
+        result = subprocess.run(["pactl", *argv], env=self._env, capture_output=True, text=True, timeout=30)
+        return result.stdout if result.returncode == 0 else ""
+
+    def record(self):
+        """Starts recording the sink; returns once the recorder hands over data (about two
+        seconds after its start)."""
+        with open(self.recording, "wb") as out:
+            self.recorder = subprocess.Popen(
+                ["parec", "--raw", "--format=s16le", f"--rate={self.RATE}", "--channels=1", "--latency-msec=20",
+                 "-d", "game.monitor"], stdout=out, stderr=subprocess.DEVNULL, env=self._env)
+        wait_for("the recorder's first data", lambda: self.mark() > 0, timeout=20)
+
+    def mark(self):
+        """Where the recording has got to, in samples."""
+        return os.path.getsize(self.recording) // 2
+
+    def samples(self, start, count):
+        """`count` recorded samples from `start` on, once the recording has got that far."""
+        wait_for("the recording to go on", lambda: self.mark() >= start + count, timeout=20)
+        with open(self.recording, "rb") as recording:
+            recording.seek(2 * start)
+            return struct.unpack(f"<{count}h", recording.read(2 * count))
+
+    def close(self):
+        for process in (self.recorder, self.server):
+            if process and process.poll() is None:
+                process.send_signal(2)  # SIGINT: the recorder writes out what it has
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)

@@ -45,7 +45,7 @@ TEST(Gamepad, EachButtonSendsTheKeysOfItsRow) {
         {GAMEPAD_RIGHT_SHOULDER, "+Space -Space", ""},
         {GAMEPAD_LEFT_SHOULDER | GAMEPAD_RIGHT_SHOULDER, "+Space -Space", ""},
         {GAMEPAD_BACK, "+Esc -Esc", ""},
-        {GAMEPAD_START, "+Enter", "-Enter"},
+        {GAMEPAD_START, "+Pause", "-Pause"},
         {GAMEPAD_DPAD_LEFT, "+Left", "-Left"},
         {GAMEPAD_DPAD_RIGHT, "+Right", "-Right"},
         {GAMEPAD_DPAD_DOWN, "+Down", "-Down"},
@@ -90,7 +90,7 @@ TEST(Gamepad, HeldDirectionsRepeatAtTheKeyboardsPace) {
         EXPECT_EQ(pad.set(GAMEPAD_DPAD_LEFT), step.events) << "at " << step.now;
     }
     EXPECT_EQ(pad.set(0), "-Left");
-    EXPECT_EQ(pad.set(GAMEPAD_START), "+Enter");
+    EXPECT_EQ(pad.set(GAMEPAD_START), "+Pause");
     pad.now += 5000;
     EXPECT_EQ(pad.set(GAMEPAD_START), "") << "Start does not repeat";
 }
@@ -99,16 +99,16 @@ TEST(Gamepad, HeldDirectionsRepeatAtTheKeyboardsPace) {
 // meanwhile, counts again only once let go.
 TEST(Gamepad, ReleaseLetsGoOfEverythingUntilItIsPressedAgain) {
     Pad pad;
-    EXPECT_EQ(pad.set(GAMEPAD_START | GAMEPAD_SOUTH, 0.0f, 1.0f), "+Up -Up +Y -Y +Enter +Down");
+    EXPECT_EQ(pad.set(GAMEPAD_START | GAMEPAD_SOUTH, 0.0f, 1.0f), "+Up -Up +Y -Y +Pause +Down");
     const GamepadState held{GAMEPAD_START | GAMEPAD_SOUTH, 0.0f, 1.0f};
     gamepad_release(&pad.keys, &held);
-    EXPECT_EQ(drain(), "-Enter -Down");
+    EXPECT_EQ(drain(), "-Pause -Down");
     const GamepadState more{GAMEPAD_START | GAMEPAD_SOUTH | GAMEPAD_EAST, 0.0f, 1.0f};
     gamepad_release(&pad.keys, &more);
     EXPECT_EQ(drain(), "");
     EXPECT_EQ(pad.set(GAMEPAD_START | GAMEPAD_SOUTH | GAMEPAD_EAST, 0.0f, 1.0f), "");
     EXPECT_EQ(pad.set(GAMEPAD_SOUTH), "");
-    EXPECT_EQ(pad.set(GAMEPAD_SOUTH | GAMEPAD_START, 0.0f, 1.0f), "+Enter +Down");
+    EXPECT_EQ(pad.set(GAMEPAD_SOUTH | GAMEPAD_START, 0.0f, 1.0f), "+Pause +Down");
 }
 
 TEST(Gamepad, MergedPadsHoldEitherButtonsAndTheFurtherStick) {

@@ -15,6 +15,7 @@ inline std::string key_text(uint32_t code) {
     case VK_SPACE: return "Space";
     case VK_ESCAPE: return "Esc";
     case VK_RETURN: return "Enter";
+    case VK_PAUSE: return "Pause";
     case 'Y': return "Y";
     case 'N': return "N";
     default: return "?" + std::to_string(code);

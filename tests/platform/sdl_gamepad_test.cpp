@@ -93,7 +93,7 @@ TEST_F(SdlGamepad, EachButtonHeldAndReleased) {
         {SDL_CONTROLLER_BUTTON_Y, "", ""},
         {SDL_CONTROLLER_BUTTON_BACK, "+Esc -Esc", ""},
         {SDL_CONTROLLER_BUTTON_GUIDE, "", ""},
-        {SDL_CONTROLLER_BUTTON_START, "+Enter", "-Enter"},
+        {SDL_CONTROLLER_BUTTON_START, "+Pause", "-Pause"},
         {SDL_CONTROLLER_BUTTON_LEFTSTICK, "", ""},
         {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, "+Space -Space", ""},
         {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, "+Space -Space", ""},
@@ -133,20 +133,21 @@ TEST_F(SdlGamepad, HotPlugAndFocus) {
     EXPECT_EQ(pass(), "-Left");
     EXPECT_EQ(main_window.pads[0], nullptr);
     attach();
-    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, true), "+Enter");
+    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, true), "+Pause");
     main_window.input.active = 0;
-    EXPECT_EQ(pass(), "-Enter");
+    EXPECT_EQ(pass(), "-Pause");
     EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_A, true), "");
     main_window.input.active = 1;
     EXPECT_EQ(pass(), "");
     EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, false), "");
-    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, true), "+Enter");
-    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, false), "-Enter");
+    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, true), "+Pause");
+    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, false), "-Pause");
     EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_A, false), "");
 }
 
-// Start starts; the d-pad and stick move, A turns, held down falls faster, B slams; after the
-// game A plays again and B says no, which ends the program. All through the loop's own rules.
+// Start starts, and pauses and goes on during play; the d-pad and stick move, A turns, held
+// down falls faster, B slams; after the game A plays again and B says no, which ends the
+// program. All through the loop's own rules.
 TEST_F(SdlGamepad, PlaysWholeGames) {
     Recorder window;
     LoopState loop{};
@@ -196,6 +197,15 @@ TEST_F(SdlGamepad, PlaysWholeGames) {
     for (int n = 0; n < 30; ++n) {
         step();  // into the well
     }
+    tap(SDL_CONTROLLER_BUTTON_START);
+    EXPECT_EQ(state.mode, MODE_PAUSED) << "Start pauses during play";
+    const uint32_t paused_at = state.ticks;
+    for (int n = 0; n < 10; ++n) {
+        step();
+    }
+    EXPECT_EQ(state.ticks, paused_at);
+    tap(SDL_CONTROLLER_BUTTON_START);
+    EXPECT_EQ(state.mode, MODE_FALLING) << "and goes on at its next press";
     const int32_t column = state.current.column;
     tap(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
     EXPECT_EQ(state.current.column, column - 1);

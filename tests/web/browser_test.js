@@ -135,7 +135,8 @@ async function launch(extraArgs = []) {
 }
 
 // Installed in the page before its own scripts: animation frames are held until the test hands
-// them out, deleted textures are counted, and S3TC compression can be hidden from the program.
+// them out, deleted textures are counted, S3TC compression can be hidden from the program, and
+// the sound is read where it leaves the page.
 function pageHooks(holdFrames, hideS3tc, date) {
     const hooks = { callbacks: [], now: 0, deletedTextures: 0, held: holdFrames };
     if (date) {
@@ -220,6 +221,29 @@ function pageHooks(holdFrames, hideS3tc, date) {
             return name.includes('s3tc') ? null : extension.call(this, name);
         };
     }
+    // Whatever is connected to an audio context's destination is also fed to an analyser, which
+    // keeps its last 0.68 s (at 48 kHz); `peak` is the largest of those samples (full scale 1),
+    // `loudest` the largest peak since the test last set it to 0, read every 50 ms.
+    hooks.analysers = [];
+    hooks.loudest = 0;
+    const connect = AudioNode.prototype.connect;
+    AudioNode.prototype.connect = function (target, ...rest) {
+        if (target instanceof AudioDestinationNode) {
+            const analyser = this.context.createAnalyser();
+            analyser.fftSize = 32768;
+            connect.call(this, analyser);
+            hooks.analysers.push(analyser);
+        }
+        return connect.call(this, target, ...rest);
+    };
+    hooks.peak = () => Math.max(0, ...hooks.analysers.map(analyser => {
+        const samples = new Float32Array(analyser.fftSize);
+        analyser.getFloatTimeDomainData(samples);
+        return samples.reduce((peak, sample) => Math.max(peak, Math.abs(sample)), 0);
+    }));
+    setInterval(() => {
+        hooks.loudest = Math.max(hooks.loudest, hooks.peak());
+    }, 50);
     const create = WebGLRenderingContext.prototype.createTexture;
     const remove = WebGLRenderingContext.prototype.deleteTexture;
     hooks.createdTextures = 0;
@@ -600,10 +624,50 @@ async function checkFaster(game, key) {
     check(faster > alone + 2, `${key} held: the piece fell ${faster} pixels in 4 ticks, ${alone} without it`);
 }
 
-// Arrows, digits and the keypad with NumLock off and on move, turn, speed up and slam the piece;
-// an auto-repeated press moves it again; the score changes.
-async function casePlay(game) {
+// The sound: the page's audio context is made at the first key, the start and a slam are heard
+// where the sound leaves the page, and M (the sound buttons showing it) silences a slam and
+// brings the sound back.
+async function checkSound(game) {
+    const page = game.page;
+    const audio = () => page.evaluate(() => ({
+        context: Module.stakmirAudio.context ? Module.stakmirAudio.context.state : 'none',
+        time: Module.stakmirAudio.context ? Module.stakmirAudio.context.currentTime : 0,
+        loudest: window.stakmirTest.loudest,
+        buttons: [...document.querySelectorAll('.sound')].map(button => button.getAttribute('aria-pressed')),
+    }));
+    // Waits until the page has played `seconds` more of its sound.
+    const play = async seconds => page.waitForFunction(
+        since => Module.stakmirAudio.context.currentTime > since, POLL, (await audio()).time + seconds);
+    const listen = () => page.evaluate(() => { window.stakmirTest.loudest = 0; });
+    const heard = what => page.waitForFunction(() => window.stakmirTest.loudest > 0.05, POLL)
+        .catch(() => { throw new Failure(`${what} was not heard in the page's audio graph`); });
+    check((await audio()).context === 'none', 'the page made its audio context before a key');
     await startGame(game);
+    await page.waitForFunction(() => Module.stakmirAudio.context.state === 'running', POLL);
+    await heard('the start of the game');
+    for (const muted of ['true', 'false']) {
+        await game.press('KeyM');
+        await game.step();
+        const now = await audio();
+        check(now.buttons.length === 2 && now.buttons.every(pressed => pressed === muted),
+              `after M the sound buttons show ${now.buttons}, not aria-pressed ${muted}`);
+        await play(0.75);  // the analysers hold nothing from before
+        await listen();
+        await checkSlam(game, 'Space');
+        if (muted === 'true') {
+            await play(0.3);
+            const after = await audio();
+            check(after.loudest === 0, `a slam with the sound off reached the page's audio graph (${after.loudest})`);
+        } else {
+            await heard('a slam with the sound on again');
+        }
+    }
+}
+
+// Arrows, digits and the keypad with NumLock off and on move, turn, speed up and slam the piece;
+// an auto-repeated press moves it again; the score changes; the sound (checkSound).
+async function casePlay(game) {
+    await checkSound(game);
     const first = await pieceInside(game);
     await game.step(10);
     const second = fallingPiece(await game.grab('falling'));
@@ -661,7 +725,7 @@ async function casePlay(game) {
 
 // The page's own controls keep the game going; the page hidden behind another tab (blur and
 // hidden, as a player switching tabs) pauses the game at once under its veil; nothing moves
-// while it is away; back in front, the game goes on.
+// while it is away; back in front, the game goes on. P pauses it as well, and Pause goes on.
 async function casePause(game) {
     await startGame(game);
     await pieceInside(game);
@@ -683,6 +747,14 @@ async function casePause(game) {
     check(resumed.brightness() < playing.brightness() + 5, 'the veil stayed when the page came back');
     const top = fallingPiece(resumed)[0];
     await stepUntil(game, 'the piece to fall on', image => fallingPiece(image)[0] > top + 3, 60);
+    const moving = await game.grab();
+    await game.press('KeyP');
+    await game.step(30);
+    const pausedByP = await game.grab('paused-by-p');
+    check(pausedByP.brightness() > moving.brightness() + 20, 'no pause veil after P');
+    await game.press('Pause');
+    await game.step();
+    check((await game.grab()).brightness() < moving.brightness() + 5, 'Pause did not go on');
 }
 
 // A click on the fullscreen button, or Tab onto it, and then a click on the game: the button's
@@ -706,7 +778,8 @@ async function checkControlsKeepFocus(game) {
 }
 
 // Each quit key ends the game as on the desktop: the frames stop, every texture made (the nine
-// pictures' and the frame's) is released and the note with a way to play again takes the canvas's place; the link plays again.
+// pictures' and the frame's) is released and the note with a way to play again takes the
+// canvas's place; the link plays again.
 async function caseQuitKeys(browser, server, outDir) {
     for (const key of ['Escape', 'KeyQ', 'KeyX', 'F2', 'F9']) {
         const game = await Game.open(browser, server, outDir);
@@ -799,7 +872,7 @@ async function casePage(game) {
             window.prevented[event.key + (event.ctrlKey ? '+ctrl' : '')] = event.defaultPrevented;
         });
     });
-    for (const key of ['ArrowDown', 'Space', 'PageDown', 'Digit2', 'Numpad2', 'KeyA']) {
+    for (const key of ['ArrowDown', 'Space', 'PageDown', 'Digit2', 'Numpad2', 'KeyP', 'KeyA']) {
         await game.press(key);
     }
     await new Promise(resolve => setTimeout(resolve, 300));  // the browser scrolls smoothly, when it does
@@ -810,8 +883,8 @@ async function casePage(game) {
     await game.press('KeyX');  // a browser shortcut: it must not quit the game
     await page.keyboard.up('Control');
     const prevented = await page.evaluate(() => window.prevented);
-    const expected = { ArrowDown: true, ' ': true, PageDown: true, 2: true, Tab: false, a: false, End: false,
-                       'x+ctrl': false };
+    const expected = { ArrowDown: true, ' ': true, PageDown: true, 2: true, p: true, Tab: false, a: false,
+                       End: false, 'x+ctrl': false };
     for (const [key, want] of Object.entries(expected)) {
         check(prevented[key] === want, `the page's own use of ${key} was ${want ? 'not ' : ''}suppressed`);
     }

@@ -122,8 +122,8 @@ async function tap(game, label) {
     await game.page.touchscreen.tap(x, y);
 }
 
-// A whole game by touch alone on a phone on its side: a tap on the game starts it; Left and
-// Right move the piece, held Left repeats, Rotate turns it, held Faster speeds it up, Slam drops
+// A whole game by touch alone on a phone on its side: a tap on the game starts it (and the
+// sound); the sound button mutes and unmutes; Left and Right move the piece, held Left repeats, Rotate turns it, held Faster speeds it up, Slam drops
 // it; when the game asks, No ends it. Touches and a swipe do not scroll or zoom the page.
 async function caseTouch(game) {
     await game.step(60);
@@ -131,6 +131,16 @@ async function caseTouch(game) {
     await game.page.touchscreen.tap(x, y);
     await game.step();
     check(!web.helpShown(await game.grab('started')), 'a tap on the game did not start it');
+    // The tap made the page's audio context; the sound button among the controls turns the
+    // sound off and on, and shows it.
+    await game.page.waitForFunction(() => Module.stakmirAudio.context && Module.stakmirAudio.context.state === 'running',
+                                    web.POLL);
+    for (const muted of ['true', 'false']) {
+        await tap(game, 'Mute');
+        await game.step();
+        const shown = await game.page.$eval('#pad-right .sound', button => button.getAttribute('aria-pressed'));
+        check(shown === muted, `a tap on the sound button left it aria-pressed ${shown}, not ${muted}`);
+    }
     let piece = await web.pieceInside(game, 2 * CELL + 5);
     while (web.isSquare(piece)) {  // turning needs a piece that is not square
         await tap(game, 'Slam');

@@ -12,8 +12,9 @@ import time
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "platform"))
+import sound_test as heard  # noqa: E402
 import window_test as shown  # noqa: E402
-from desktop import SCREEN_HEIGHT, SCREEN_WIDTH, Desktop, Failure, wait_for  # noqa: E402
+from desktop import SCREEN_HEIGHT, SCREEN_WIDTH, Desktop, Failure, SoundServer, wait_for  # noqa: E402
 
 BORDER = 1  # the thin border Wine draws around the client area of the popup window
 
@@ -21,9 +22,9 @@ BORDER = 1  # the thin border Wine draws around the client area of the popup win
 class WineGame(shown.Game):
     """One run of stakmir.exe under Wine; its origin is the client area's corner, inside the border."""
 
-    def __init__(self, desktop, command, outdir, scale=1):
+    def __init__(self, desktop, command, outdir, scale=1, env=None):
         self.desktop, self.outdir, self.shots, self.scale = desktop, outdir, 0, scale
-        self.process = desktop.spawn(command, os.path.join(outdir, "program.log"))
+        self.process = desktop.spawn(command, os.path.join(outdir, "program.log"), env)
         self.window = wait_for("the window", lambda: desktop.find_window("Stakmir") if self.alive() else "gone",
                                timeout=30)
         if self.window == "gone":
@@ -193,6 +194,38 @@ def case_play(desktop, game):
     game.grab("slammed")
     desktop.key("q")
     game.expect_exit("Q")
+    # No sound server here: the program said so once (Wine's own sound drivers may say more).
+    with open(os.path.join(game.outdir, "program.log"), errors="replace") as log:
+        said = [line for line in log.read().splitlines() if line.startswith("stakmir:")]
+    if len(said) != 1 or not said[0].startswith(shown.NO_SOUND):
+        raise Failure(f"without a sound device the program said {said!r}, not one line that it plays without sound")
+
+
+def case_sound(desktop, command, outdir):
+    """Wine's PulseAudio driver reaches a private sound server: the start and a slam are heard."""
+    server = SoundServer(outdir)
+    game = None
+    try:
+        game = WineGame(desktop, command, outdir, env=server.env)
+        server.record()
+        reference = shown.wait_start_screen(game)
+        mark = server.mark()
+        desktop.key("shift")
+        heard.check_heard(server.samples(mark, heard.RATE // 2), "the start of a game")
+        wait_for("the game to start", lambda: marker_span(game.grab(), reference), timeout=10)
+        wait_piece_inside(game, reference)
+        mark = server.mark()
+        desktop.key("space")
+        heard.check_heard(server.samples(mark, heard.RATE), "a slam")
+        desktop.key("q")
+        game.expect_exit("Q")
+    except Failure:
+        desktop.screenshot(os.path.join(outdir, "failure-screen.png"))
+        raise
+    finally:
+        if game:
+            game.stop()
+        server.close()
 
 
 def case_pause(desktop, game):
@@ -247,15 +280,15 @@ def case_close(desktop, game):
 
 def case_scaled(desktop, game):
     """On a 2560 by 1440 screen the window's outer corner is the centre less half the client area,
-    which is 960 by 640, every game pixel a 2 by 2 block of screen pixels (the program declares itself DPI-aware, so Wine's
-    screen is its real pixels)."""
+    which is 1440 by 960, every game pixel a 3 by 3 block of screen pixels (the program declares
+    itself DPI-aware, so Wine's screen is its real pixels)."""
     left, top, width, height = game.desktop.geometry(game.window)
-    expected = (2560 // 2 - 480, 1440 // 2 - 320, 2 * shown.WIDTH + 2 * BORDER, 2 * shown.HEIGHT + 2 * BORDER)
+    expected = (2560 // 2 - 720, 1440 // 2 - 480, 3 * shown.WIDTH + 2 * BORDER, 3 * shown.HEIGHT + 2 * BORDER)
     if (left, top, width, height) != expected:
         raise Failure(f"the window is at {left, top} and {width} by {height}, not {expected}")
     shown.wait_start_screen(game)
-    full = game.grab("help-2x", full=True)
-    shown.expect_enlarged(full, full.sample(2), 2, "the 2x window")
+    full = game.grab("help-3x", full=True)
+    shown.expect_enlarged(full, full.sample(3), 3, "the 3x window")
     desktop.key("Escape")
     game.expect_exit("Escape")
 
@@ -293,9 +326,12 @@ def main():
     try:
         if case == "no_display":
             case_no_display(command, outdir)
+        elif case == "sound":
+            desktop = Desktop(outdir)
+            case_sound(desktop, command, outdir)
         else:
-            scale = 2 if case == "scaled" else 1
-            desktop = Desktop(outdir, 2560, 1440) if scale == 2 else Desktop(outdir)
+            scale = 3 if case == "scaled" else 1
+            desktop = Desktop(outdir, 2560, 1440) if scale == 3 else Desktop(outdir)
             game = WineGame(desktop, command, outdir, scale)
             shown.play_case({"window": case_window, "play": case_play, "pause": case_pause,
                              "drag": shown.case_drag, "close": case_close, "scaled": case_scaled}[case],

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 #include <SDL_events.h>
 #include <SDL_gamecontroller.h>
@@ -82,5 +84,18 @@ bool sdl_gamepad_event(const SDL_Event *event);
 void sdl_gamepad_pass(bool active, uint32_t now);
 // Closes every open pad.
 void sdl_gamepad_stop();
+// While the window and its context are made, and while the sound device is opened, what the
+// libraries write to stderr is held back: on success it is passed on as it was, on failure its
+// last line goes into the game's own line, so that a missing driver is one line that says so.
+struct HeldOutput {
+    int saved_fd;    // the real stderr, or -1 when nothing is held
+    FILE *file;      // where stderr goes meanwhile
+};
+// Starts holding stderr back.
+HeldOutput hold_stderr();
+// Gives stderr back and returns what was written to it meanwhile.
+std::string release_stderr(HeldOutput held);
+// The last non-empty line of held output, without its line end.
+std::string last_line(const std::string &text);
 // Sets the window icon from the embedded pictures.
 void set_window_icon(SDL_Window *window);

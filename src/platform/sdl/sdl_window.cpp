@@ -26,13 +26,98 @@ bool fail(Failure *failure, const char *what) {
     return false;
 }
 
-// While the window and its context are made, what the OpenGL library writes to stderr is held
-// back: on success it is passed on as it was, on failure its last line goes into the game's own
-// line, so that a missing driver is one line that says so.
-struct HeldOutput {
-    int saved_fd;    // the real stderr, or -1 when nothing is held
-    FILE *file;      // where stderr goes meanwhile
-};
+// Picks the window system the desktop offers. Left to itself SDL falls back to drawing into
+// memory when there is none, and the game would run unseen.
+bool choose_video_driver() {
+    if (std::getenv("SDL_VIDEODRIVER") != nullptr) {
+        return true;  // the user's explicit choice
+    }
+    const char *x11 = std::getenv("DISPLAY");
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    if (x11 != nullptr && *x11 != '\0') {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    } else if (wayland != nullptr && *wayland != '\0') {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+    } else {
+        std::fputs("stakmir: cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set\n", stderr);
+        return false;
+    }
+    return true;
+}
+
+// A fixed-function context: OpenGL 2.1 compatible, double-buffered RGB, no depth or stencil.
+void request_context() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+}
+
+// The centred window at its scale (`scale`, lowered to fit on the screen, or the screen's when 0)
+// with its current OpenGL context and the extension entry points. The frame is drawn at 480 by
+// 320 in the lower left corner and enlarged when it is presented.
+bool make_window(Failure *failure, int32_t scale) {
+    SDL_Rect screen{};
+    if (SDL_GetDisplayBounds(0, &screen) != 0) {
+        return fail(failure, "cannot read the size of the screen");
+    }
+    main_window.scale = scale_choose(scale, screen.w, screen.h);
+    const WindowOrigin origin = window_origin(screen.w, screen.h, main_window.scale);
+    request_context();
+    main_window.window = SDL_CreateWindow("Stakmir", screen.x + origin.left, screen.y + origin.top,
+                                          WINDOW_WIDTH * main_window.scale, WINDOW_HEIGHT * main_window.scale,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    if (main_window.window == nullptr) {
+        return fail(failure, "cannot create the window");
+    }
+    main_window.left = screen.x + origin.left;
+    main_window.top = screen.y + origin.top;
+    set_window_icon(main_window.window);
+    main_window.context = SDL_GL_CreateContext(main_window.window);
+    if (main_window.context == nullptr) {
+        return fail(failure, "cannot create the OpenGL context");
+    }
+    if (SDL_GL_MakeCurrent(main_window.window, main_window.context) != 0) {
+        return fail(failure, "cannot make the OpenGL context current");
+    }
+    glViewport(0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
+    swap_interval_proc = SDL_GL_SetSwapInterval;
+    platform_find_s3tc(reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS)), SDL_GL_GetProcAddress);
+    // An X error that nothing above noticed still means the window is not what it should be.
+    if (const char *x_error = display_start_error(); x_error != nullptr) {
+        std::snprintf(failure->text, sizeof failure->text, "cannot make the window: %s", x_error);
+        return false;
+    }
+    return true;
+}
+
+// Says in one line when STAKMIR_SCALE asked for a window larger than the screen, which opened
+// at the largest scale that fits instead.
+void note_lowered_scale(int32_t asked) {
+    SDL_Rect screen{};
+    if (asked == 0 || asked == main_window.scale || SDL_GetDisplayBounds(0, &screen) != 0) {
+        return;
+    }
+    char line[160];
+    scale_lowered_note(asked, main_window.scale, screen.w, screen.h, line, sizeof line);
+    std::fprintf(stderr, "stakmir: %s\n", line);
+}
+
+// Gamepads at the keyboard's own repeat. Without them the game still runs from the keyboard.
+void start_gamepads() {
+    uint32_t delay_ms = GAMEPAD_REPEAT_DELAY_MS;
+    uint32_t interval_ms = GAMEPAD_REPEAT_INTERVAL_MS;
+    keyboard_repeat(&delay_ms, &interval_ms);
+    if (!sdl_gamepad_start(delay_ms, interval_ms)) {
+        std::fprintf(stderr, "stakmir: gamepads cannot be used: %s\n", SDL_GetError());
+    }
+}
+
+}  // namespace
 
 HeldOutput hold_stderr() {
     std::fflush(stderr);
@@ -73,87 +158,6 @@ std::string last_line(const std::string &text) {
     return text.substr(start, end + 1 - start);
 }
 
-// Picks the window system the desktop offers. Left to itself SDL falls back to drawing into
-// memory when there is none, and the game would run unseen.
-bool choose_video_driver() {
-    if (std::getenv("SDL_VIDEODRIVER") != nullptr) {
-        return true;  // the user's explicit choice
-    }
-    const char *x11 = std::getenv("DISPLAY");
-    const char *wayland = std::getenv("WAYLAND_DISPLAY");
-    if (x11 != nullptr && *x11 != '\0') {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    } else if (wayland != nullptr && *wayland != '\0') {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
-    } else {
-        std::fputs("stakmir: cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set\n", stderr);
-        return false;
-    }
-    return true;
-}
-
-// A fixed-function context: OpenGL 2.1 compatible, double-buffered RGB, no depth or stencil.
-void request_context() {
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-}
-
-// The centred window at its scale (`scale`, or the screen's when 0) with its current OpenGL
-// context and the extension entry points. The frame is drawn at 480 by 320 in the lower left
-// corner and enlarged when it is presented.
-bool make_window(Failure *failure, int32_t scale) {
-    SDL_Rect screen{};
-    if (SDL_GetDisplayBounds(0, &screen) != 0) {
-        return fail(failure, "cannot read the size of the screen");
-    }
-    main_window.scale = scale != 0 ? scale : scale_for_screen(screen.w, screen.h);
-    const WindowOrigin origin = window_origin(screen.w, screen.h, main_window.scale);
-    request_context();
-    main_window.window = SDL_CreateWindow("Stakmir", screen.x + origin.left, screen.y + origin.top,
-                                          WINDOW_WIDTH * main_window.scale, WINDOW_HEIGHT * main_window.scale,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
-    if (main_window.window == nullptr) {
-        return fail(failure, "cannot create the window");
-    }
-    main_window.left = screen.x + origin.left;
-    main_window.top = screen.y + origin.top;
-    set_window_icon(main_window.window);
-    main_window.context = SDL_GL_CreateContext(main_window.window);
-    if (main_window.context == nullptr) {
-        return fail(failure, "cannot create the OpenGL context");
-    }
-    if (SDL_GL_MakeCurrent(main_window.window, main_window.context) != 0) {
-        return fail(failure, "cannot make the OpenGL context current");
-    }
-    glViewport(0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
-    swap_interval_proc = SDL_GL_SetSwapInterval;
-    platform_find_s3tc(reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS)), SDL_GL_GetProcAddress);
-    // An X error that nothing above noticed still means the window is not what it should be.
-    if (const char *x_error = display_start_error(); x_error != nullptr) {
-        std::snprintf(failure->text, sizeof failure->text, "cannot make the window: %s", x_error);
-        return false;
-    }
-    return true;
-}
-
-// Gamepads at the keyboard's own repeat. Without them the game still runs from the keyboard.
-void start_gamepads() {
-    uint32_t delay_ms = GAMEPAD_REPEAT_DELAY_MS;
-    uint32_t interval_ms = GAMEPAD_REPEAT_INTERVAL_MS;
-    keyboard_repeat(&delay_ms, &interval_ms);
-    if (!sdl_gamepad_start(delay_ms, interval_ms)) {
-        std::fprintf(stderr, "stakmir: gamepads cannot be used: %s\n", SDL_GetError());
-    }
-}
-
-}  // namespace
-
 bool create_main_window() {
     std::atexit(shutdown_platform);
     const char *scale_setting = std::getenv("STAKMIR_SCALE");
@@ -186,6 +190,7 @@ bool create_main_window() {
         return false;
     }
     std::fputs(driver_output.c_str(), stderr);
+    note_lowered_scale(scale);
     display_game_running();
     start_gamepads();
     return true;
@@ -196,6 +201,7 @@ bool create_main_window() {
 // stays up until the process ends, which closes its display connection anyway: closing it here
 // would unload the OpenGL driver, whose own start-up allocations would then look lost.
 void shutdown_platform() {
+    platform_audio_close();
     sdl_gamepad_stop();
     if (SDL_GLContext context = main_window.context; context != nullptr) {
         main_window.context = nullptr;

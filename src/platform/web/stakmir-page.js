@@ -73,6 +73,12 @@
             programReady = true;
             sendLayout();
         },
+        // The sound buttons show whether the sound is off (the M key and they both toggle it).
+        stakmirMuted: function (muted) {
+            document.querySelectorAll('.sound').forEach(function (button) {
+                button.setAttribute('aria-pressed', String(muted));
+            });
+        },
         onAbort: function (what) {
             showFailure('Stakmir stopped: ', String(what));
         }

@@ -34,5 +34,7 @@ void web_run_program(const WebProgram *program);
 void web_claim_keys(bool (*uses_key)(uint32_t code));
 // Tells the page whether the game is asking to be played again (the touch controls answer then).
 void web_show_question(bool asking);
+// Tells the page whether the sound is off (its sound buttons show it).
+void web_show_muted(bool muted);
 // Puts the program's last failure line (or a general one) in the canvas's place.
 void web_show_failure();

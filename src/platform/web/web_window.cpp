@@ -228,6 +228,7 @@ bool create_main_window() {
 }
 
 void shutdown_platform() {
+    platform_audio_close();
     web_input_stop();
     web_window.running = false;
     if (web_window.context > 0) {

@@ -50,13 +50,19 @@ bool register_window_class() {
 }
 
 // Creates the visible window, centred by its outer corner, with a client area of 480 by 320
-// times `scale` (the screen's when 0). The program declares itself aware of the screen's real
-// pixels (its manifest), so the primary screen's size is in real pixels, and the system does
-// not stretch the window.
+// times `scale` (the screen's when 0; lowered to fit on the screen, which one line says). The
+// program declares itself aware of the screen's real pixels (its manifest), so the primary
+// screen's size is in real pixels, and the system does not stretch the window.
 bool create_window(int32_t scale) {
     const int screen_width = GetSystemMetrics(SM_CXSCREEN);
     const int screen_height = GetSystemMetrics(SM_CYSCREEN);
-    main_view.scale = scale != 0 ? scale : scale_for_screen(screen_width, screen_height);
+    main_view.scale = scale_choose(scale, screen_width, screen_height);
+    if (scale != 0 && main_view.scale != scale) {
+        char line[160];
+        scale_lowered_note(scale, main_view.scale, screen_width, screen_height, line, sizeof line);
+        std::fprintf(stderr, "stakmir: %s\n", line);
+        std::fflush(stderr);
+    }
     const POINT origin = win32_window_origin(screen_width, screen_height, main_view.scale);
     RECT outer;
     SetRect(&outer, 0, 0, WIN32_CLIENT_WIDTH * main_view.scale, WIN32_CLIENT_HEIGHT * main_view.scale);
@@ -181,6 +187,7 @@ bool create_main_window() {
 }
 
 void shutdown_platform() {
+    platform_audio_close();
     if (timer_period_active) {
         timeEndPeriod(1);
         timer_period_active = false;
