@@ -261,8 +261,8 @@ uint32_t platform_time_ms() {
     return static_cast<uint32_t>(web_window.clock_ms);
 }
 
-// The frame, drawn into its texture, goes onto the canvas; the browser shows the canvas when the
-// frame's callback returns.
+// A frame drawn into its texture goes onto the canvas (one drawn straight onto the canvas is
+// there already); the browser shows the canvas when the frame's callback returns.
 void platform_swap_buffers() {
     web_present_frame();
 }
