@@ -101,7 +101,8 @@ def snapshot(prefix):
 def check_as_before(before, after):
     """No file left, no folder but empty ones in the temporary folder (the uninstaller's copy of
     itself runs there and is deleted at the next start, with its folder when it can), and the
-    registry as it was, apart from Wine's own keys and the device keys it rewrites at every start."""
+    registry as it was, apart from Wine's own keys, the device keys it rewrites at every start and
+    the list of sound devices it writes when a program first opens one (the game plays sound)."""
     if after["files"] != before["files"]:
         raise Failure(f"files left or lost: {sorted(after['files'] ^ before['files'])}")
     extra = after["folders"] - before["folders"]
@@ -111,7 +112,8 @@ def check_as_before(before, after):
             if not k.startswith("Software\\Wine") and before["user"].get(k) != after["user"].get(k)}
     if user:
         raise Failure(f"HKEY_CURRENT_USER keys added, removed or changed: {sorted(user)}")
-    added = after["machine"].keys() - before["machine"].keys()
+    added = {k for k in after["machine"].keys() - before["machine"].keys()
+             if not k.startswith("Software\\Microsoft\\Windows\\CurrentVersion\\MMDevices\\")}
     named = [k for k, values in after["machine"].items() if "stakmir" in (k + repr(values)).lower()]
     if added or named:
         raise Failure(f"HKEY_LOCAL_MACHINE keys added or naming Stakmir: {sorted(added | set(named))}")
