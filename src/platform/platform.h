@@ -1,7 +1,7 @@
 // What every platform layer offers the program: the window and its OpenGL context, the clock,
-// presenting, the window's place on the screen, the event pump and the sound device. Each platform (sdl/, win32/,
-// web/) implements these plain functions; none of them knows the program or the rules. No
-// window-system type appears here.
+// presenting, the window's place on the screen, the event pump and the sound device. Each
+// platform (sdl/, win32/, web/) implements these plain functions; none of them knows the program
+// or the rules. No window-system type appears here.
 #pragma once
 
 #include <cstdint>

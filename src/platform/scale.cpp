@@ -47,7 +47,8 @@ void scale_setting_error(const char *setting, char *line, size_t size) {
 void scale_lowered_note(int32_t asked, int32_t used, int32_t screen_width, int32_t screen_height, char *line,
                         size_t size) {
     std::snprintf(line, size,
-                  "STAKMIR_SCALE=%d does not fit on the %d by %d screen: the window opens at %d (%d by %d)", asked, screen_width, screen_height, used, SCALE_WIDTH * used, SCALE_HEIGHT * used);
+                  "STAKMIR_SCALE=%d does not fit on the %d by %d screen: the window opens at %d (%d by %d)",
+                  asked, screen_width, screen_height, used, SCALE_WIDTH * used, SCALE_HEIGHT * used);
 }
 
 ScaleLayout scale_layout(int32_t width, int32_t height, uint32_t fill) {
