@@ -8,25 +8,35 @@
 const path = require('path');
 const web = require('./browser_test.js');
 
-const { Game, check, CELL, POLL, W, H } = web;
+const { Game, check, CELL, POLL, WELL } = web;
 
 // The clock the pieces are seeded from, fixed for the games played here: its first piece is a
 // square, which cannot show a turn and is slammed away first.
 const SQUARE_FIRST = Date.UTC(2026, 0, 1, 0, 0, 5);
 const PHONE_LANDSCAPE = { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: true };
-// Each viewport with the number of device pixels a game pixel must take there.
+const PHONE_PORTRAIT = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+// Each viewport with what the game must take there: the whole frame at `whole` device pixels per
+// game pixel, or, held upright, the well at least `well` CSS pixels tall with the rest of the
+// frame beside it at `side` or more device pixels per game pixel.
 const VIEWPORTS = [
-    ['phone-portrait', { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true }, 2],
-    ['phone-landscape', PHONE_LANDSCAPE, 3],
-    ['tablet', { width: 1024, height: 768, deviceScaleFactor: 2, isMobile: true, hasTouch: true, isLandscape: true }, 3],
-    ['desktop', { width: 2560, height: 1440, deviceScaleFactor: 1 }, 4],
+    ['phone-portrait', PHONE_PORTRAIT, { well: 300, side: 2 }],
+    ['phone-landscape', PHONE_LANDSCAPE, { whole: 3 }],
+    ['phone-small', { width: 375, height: 667, deviceScaleFactor: 2, isMobile: true, hasTouch: true }, { well: 240, side: 2 }],
+    ['phone-narrow', { width: 360, height: 640, deviceScaleFactor: 3, isMobile: true, hasTouch: true }, { well: 240, side: 2 }],
+    ['tablet', { width: 1024, height: 768, deviceScaleFactor: 2, isMobile: true, hasTouch: true, isLandscape: true }, { whole: 3 }],
+    ['desktop', { width: 2560, height: 1440, deviceScaleFactor: 1 }, { whole: 4 }],
     // At ratios whose device pixels do not fall on whole CSS pixels the canvas must still sit on
     // whole device pixels, top row and last column included.
-    ['phone-2.6', { width: 412, height: 915, deviceScaleFactor: 2.6, isMobile: true, hasTouch: true }, 2],
-    ['narrow-window-3', { width: 390, height: 844, deviceScaleFactor: 3 }, 2],
+    ['phone-2.6', { width: 412, height: 915, deviceScaleFactor: 2.6, isMobile: true, hasTouch: true }, { well: 300, side: 2 }],
+    ['narrow-window-3', { width: 390, height: 844, deviceScaleFactor: 3 }, { well: 300, side: 2 }],
 ];
+// What a player must see of the frame (left, top, width, height, from its top left): the titles,
+// the score and level, the next piece, the help, the question's words, the well and the marker
+// under it.
+const FRAME_PARTS = { title: [30, 43, 159, 57], score: [32, 100, 150, 60], next: [30, 182, 75, 106],
+                      help: [31, 119, 145, 127], question: [31, 219, 140, 20], well: [299, 9, 152, 306] };
 
-// What the page shows: every visible part's box, the page's scroll size, the game's scale.
+// What the page shows: every visible part's box, the page's scroll size, the game's layout.
 function layout() {
     const visible = [...document.querySelectorAll('#screen, button, .legend, #hint')]
         .filter(element => element.getClientRects().length > 0);
@@ -36,17 +46,18 @@ function layout() {
         scroll: [document.documentElement.scrollWidth, document.documentElement.scrollHeight],
         window: [innerWidth, innerHeight],
         scale: Number(document.documentElement.dataset.scale),
+        layout: Module.stakmirLayout,
         canvas: document.getElementById('canvas').getBoundingClientRect().toJSON(),
         touch: document.body.classList.contains('touch'),
     };
 }
 
-// Compares a screenshot around the canvas at `scale` device pixels per game pixel with the frame
-// itself: every game pixel must be a block of scale by scale device pixels of its colour. The
-// canvas lies about `offset` device pixels into the screenshot (give or take the rounding of
-// its edge); the best place within two pixels of it counts.
-async function blurredPixels(game, shot, scale, offset) {
-    return game.page.evaluate(async (url, s, [left, top]) => {
+// Compares a screenshot around the canvas with the frame itself, part by part: every game pixel
+// must be a block of device pixels of its colour, as many as the part's scale. The canvas lies
+// about `offset` device pixels into the screenshot (give or take the rounding of its edge); the
+// best place within two pixels of it counts.
+async function blurredPixels(game, shot, parts, offset) {
+    return game.page.evaluate(async (url, pieces, [left, top]) => {
         const image = new Image();
         image.src = url;
         await image.decode();
@@ -57,55 +68,80 @@ async function blurredPixels(game, shot, scale, offset) {
         context.drawImage(image, 0, 0);
         const got = context.getImageData(0, 0, copy.width, copy.height).data;
         const want = window.stakmirTest.pictureContext.getImageData(0, 0, 480, 320).data;
+        const right = Math.max(...pieces.map(p => p[4] + p[6]));
+        const bottom = Math.max(...pieces.map(p => p[5] + p[7]));
         const wrong = (dx, dy) => {
             let count = 0;
-            for (let y = 0; y < 320 * s; ++y) {
-                for (let x = 0; x < 480 * s; ++x) {
-                    const i = 4 * ((dy + y) * copy.width + dx + x);
-                    const j = 4 * (Math.floor(y / s) * 480 + Math.floor(x / s));
-                    count += Math.abs(got[i] - want[j]) > 2 || Math.abs(got[i + 1] - want[j + 1]) > 2 ||
-                             Math.abs(got[i + 2] - want[j + 2]) > 2 ? 1 : 0;
+            for (const [sl, st, sw, , tl, tt, tw, th] of pieces) {
+                const s = tw / sw;
+                for (let y = 0; y < th; ++y) {
+                    for (let x = 0; x < tw; ++x) {
+                        const i = 4 * ((dy + tt + y) * copy.width + dx + tl + x);
+                        const j = 4 * ((st + Math.floor(y / s)) * 480 + sl + Math.floor(x / s));
+                        count += Math.abs(got[i] - want[j]) > 2 || Math.abs(got[i + 1] - want[j + 1]) > 2 ||
+                                 Math.abs(got[i + 2] - want[j + 2]) > 2 ? 1 : 0;
+                    }
                 }
             }
             return count;
         };
         let fewest = Infinity;
-        for (let dy = Math.max(0, top - 2); dy <= top + 2 && dy + 320 * s <= copy.height; ++dy) {
-            for (let dx = Math.max(0, left - 2); dx <= left + 2 && dx + 480 * s <= copy.width; ++dx) {
+        for (let dy = Math.max(0, top - 2); dy <= top + 2 && dy + bottom <= copy.height; ++dy) {
+            for (let dx = Math.max(0, left - 2); dx <= left + 2 && dx + right <= copy.width; ++dx) {
                 fewest = Math.min(fewest, wrong(dx, dy));
             }
         }
         return fewest;
-    }, `data:image/png;base64,${shot}`, scale, offset);
+    }, `data:image/png;base64,${shot}`, parts, offset);
 }
 
+const inside = ([l, t, w, h], [L, T, W, H]) => l >= L && t >= T && l + w <= L + W && t + h <= T + H;
+
 // Phones upright and on their side, a tablet and a large monitor: the game at the largest whole
-// scale that fits, every game pixel a sharp block, nothing cut off, nothing to scroll, the touch
-// controls where touch is the input and at least 44 pixels each.
+// scale that fits (held upright, the well and the rest of the frame side by side, each at its
+// own), every part of the frame shown, every game pixel a sharp block, nothing cut off, nothing
+// to scroll, the touch controls where touch is the input, at least 44 pixels each, and held
+// upright in the lowest 40 % of the screen.
 async function caseViewports(browser, server, outDir) {
-    for (const [name, viewport, scale] of VIEWPORTS) {
+    for (const [name, viewport, goal] of VIEWPORTS) {
         const game = await Game.open(browser, server, outDir, { viewport });
         await game.step(60);
         const shown = await game.page.evaluate(layout);
         await game.page.screenshot({ path: path.join(outDir, `${name}.png`) });
         const [width, height] = shown.window;
-        check(shown.scale === scale, `${name}: the game is at scale ${shown.scale}, not ${scale}`);
+        const ratio = viewport.deviceScaleFactor;
+        const parts = shown.layout.parts;
+        if (goal.whole) {
+            check(parts.length === 1 && shown.scale === goal.whole,
+                  `${name}: the game is at scale ${shown.scale} in ${parts.length} parts, not whole at ${goal.whole}`);
+        } else {
+            const [side, well] = parts;
+            const tall = well[7] * WELL[3] / well[3] / ratio;
+            check(parts.length === 2 && tall >= goal.well && side[6] / side[2] >= goal.side,
+                  `${name}: the well is ${tall} CSS pixels tall (${goal.well} wanted), the rest at ` +
+                  `${side[6] / side[2]} (${goal.side} wanted): ${JSON.stringify(parts)}`);
+        }
+        for (const [what, part] of Object.entries(FRAME_PARTS)) {
+            check(parts.some(p => inside(part, p.slice(0, 4)) && inside(p.slice(4, 8), [0, 0, shown.layout.width, shown.layout.height])),
+                  `${name}: the frame's ${what} is not shown: ${JSON.stringify(parts)}`);
+        }
         check(shown.scroll[0] <= width && shown.scroll[1] <= height, `${name}: the page scrolls (${shown.scroll})`);
         for (const [what, box] of shown.boxes) {
             check(box.left >= 0 && box.top >= 0 && box.right <= width && box.bottom <= height,
                   `${name}: ${what} is cut off: ${JSON.stringify(box)}`);
             check(!viewport.hasTouch || what === 'screen' || what === 'hint' || box.width >= 44 && box.height >= 44,
                   `${name}: the touch control ${what} is smaller than 44 pixels`);
+            check(!viewport.hasTouch || height < width || what === 'screen' || what === 'hint' || box.top >= 0.6 * height,
+                  `${name}: the touch control ${what} is above the lowest 40 % of the screen: ${JSON.stringify(box)}`);
         }
         const controls = shown.boxes.filter(([what]) => what === 'Left' || what === 'Slam').length;
         check(controls === (viewport.hasTouch ? 2 : 0), `${name}: ${controls} of the touch controls shown`);
-        const ratio = viewport.deviceScaleFactor;
         const box = shown.canvas;
         const clip = { x: Math.floor(box.x) - 2, y: Math.floor(box.y) - 2, width: Math.ceil(box.width) + 4,
                        height: Math.ceil(box.height) + 4 };
         const offset = [Math.round((box.x - clip.x) * ratio), Math.round((box.y - clip.y) * ratio)];
         const shot = await game.page.screenshot({ clip, encoding: 'base64' });
-        const blurred = await blurredPixels(game, shot, scale, offset);
+        const blurred = await blurredPixels(game, shot, parts, offset);
         check(blurred === 0, `${name}: ${blurred} device pixels are not their game pixel's colour`);
         await game.page.close();
     }
