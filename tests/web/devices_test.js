@@ -159,14 +159,18 @@ async function tap(game, label) {
 }
 
 // A whole game by touch alone on a phone on its side: a tap on the game starts it (and the
-// sound); the sound button mutes and unmutes; Left and Right move the piece, held Left repeats, Rotate turns it, held Faster speeds it up, Slam drops
-// it; when the game asks, No ends it. Touches and a swipe do not scroll or zoom the page.
+// sound); the sound button mutes and unmutes; Left and Right move the piece, held Left repeats
+// and stops the moment it is let go, Rotate turns it, held Faster speeds it up, Slam drops it;
+// one tap on Quit only asks again; Slam tapped on into the question never answers it, No ends
+// the game, and the controls go for a Play again button. Touches and a swipe do not scroll or
+// zoom the page.
 async function caseTouch(game) {
     await game.step(60);
     const [x, y] = await centre(game, '#canvas');
     await game.page.touchscreen.tap(x, y);
     await game.step();
     check(!web.helpShown(await game.grab('started')), 'a tap on the game did not start it');
+    await recordKeys(game);
     // The tap made the page's audio context; the sound button among the controls turns the
     // sound off and on, and shows it.
     await game.page.waitForFunction(() => Module.stakmirAudio.context && Module.stakmirAudio.context.state === 'running',
@@ -198,6 +202,10 @@ async function caseTouch(game) {
     const left = await game.page.touchscreen.touchStart(...await centre(game, 'button[aria-label="Left"]'));
     await new Promise(resolve => setTimeout(resolve, 650));  // past the repeat delay
     await left.end();
+    const leftKeys = (await takeKeys(game)).split(' ');
+    check(leftKeys.length >= 6 && leftKeys.at(-1) === '37-', `held Left sent ${leftKeys.join(' ')}`);
+    await new Promise(resolve => setTimeout(resolve, 200));  // several repeats' time
+    check(await takeKeys(game) === '', 'Left went on repeating once let go');
     await game.step();
     const repeated = web.fallingPiece(await game.grab());
     check(turned[2] - repeated[2] >= 2 * CELL - 2, `held Left moved the piece from ${turned} to ${repeated} only`);
@@ -222,18 +230,153 @@ async function caseTouch(game) {
     const view = await game.page.evaluate(() => [scrollX, scrollY, visualViewport.scale]);
     check(view.join() === '0,0,1', `touches scrolled or zoomed the page: ${view}`);
 
+    // Quit asks once more: one tap does not end the game.
+    await tap(game, 'Quit');
+    await game.step();
+    check(!(await game.note()).shown && await game.page.$eval('.quit', quit => quit.textContent.includes('again')),
+          'one tap on Quit ended the game, or did not ask again');
+    // Slam tapped every 50 ms into the question never answers it.
+    const slam = await centre(game, 'button[aria-label="Slam"]');
+    let after = 0;
+    await web.stepUntil(game, 'the play-again question and a while after', async image => {
+        after += web.questionShown(image) ? 1 : 0;
+        await game.page.touchscreen.tap(...slam);
+        await new Promise(resolve => setTimeout(resolve, 50));
+        await game.step(after > 0 ? 1 : 3);
+        return after >= 10;
+    }, 1000);
+    check(web.questionShown(await game.grab()) && !(await game.note()).shown, 'a tap where Slam was answered the question');
+    await game.page.screenshot({ path: path.join(game.outDir, 'asking.png') });
+    await game.page.waitForSelector('body.answerable', POLL);
+    await tap(game, 'No');
+    await game.step();
+    await web.checkQuitNote(game, 'No by touch');
+    const ended = await game.page.evaluate(() => ({
+        again: document.querySelector('#note a').getBoundingClientRect().height,
+        controls: [...document.querySelectorAll('.pad button')].filter(b => getComputedStyle(b).visibility === 'visible').length,
+    }));
+    check(ended.again >= 44 && ended.controls === 0, `after the game: ${JSON.stringify(ended)}`);
+}
+
+// Where the well lies on the screen (CSS pixels): its top left corner and the side of a cell.
+async function wellOnScreen(game) {
+    return game.page.evaluate((well, size) => {
+        const box = document.getElementById('canvas').getBoundingClientRect();
+        const ratio = devicePixelRatio;
+        const [sl, st, sw, , tl, tt, tw] = Module.stakmirLayout.parts.find(p => p[0] <= well[0] && p[0] + p[2] >= well[0] + well[2]);
+        const scale = tw / sw / ratio;
+        return { x: box.x + tl / ratio + (well[0] - sl) * scale, y: box.y + tt / ratio + (well[1] - st) * scale, cell: size * scale };
+    }, WELL, CELL);
+}
+
+// Every key the page hands the program, as [code, down], for a test to read and clear.
+function recordKeys(game) {
+    return game.page.evaluate(() => {
+        const key = Module._web_page_key;
+        window.stakmirKeys = [];
+        Module._web_page_key = (code, down) => {
+            window.stakmirKeys.push([code, down]);
+            return key(code, down);
+        };
+    });
+}
+
+const takeKeys = game => game.page.evaluate(() => window.stakmirKeys.splice(0).map(([code, down]) => `${code}${down ? '+' : '-'}`).join(' '));
+
+// The vibrations the page asks for, kept for the test.
+function recordPulses() {
+    window.stakmirPulses = [];
+    navigator.vibrate = milliseconds => window.stakmirPulses.push(milliseconds) > 0;
+}
+
+// A whole game by gestures alone on a phone held upright: the line under the game says to tap
+// it; a tap starts it; a flick down slams (with a pulse when the piece locks); a drag moves the
+// piece a column per cell of finger travel and back; a tap turns it; a drag down held is Faster
+// until let go; Pause (the button) stops it with a word under the game, and a tap on the game
+// goes on; muted, a lock gives no pulse; flicks play to the end, and Yes plays again.
+async function caseGestures(game) {
+    await game.step(60);
+    check(await game.page.$eval('#hint', hint => hint.textContent) === 'Tap the game to start',
+          'no "Tap the game to start" under the welcome screen');
+    const well = await wellOnScreen(game);
+    const [x, y] = [well.x + 5 * well.cell, well.y + 10 * well.cell];
+    await game.page.touchscreen.tap(x, y);
+    await game.step();
+    check(!web.helpShown(await game.grab('gesture-started')), 'a tap on the game did not start it');
+    await recordKeys(game);
+    const flick = async () => {
+        const finger = await game.page.touchscreen.touchStart(x, y);
+        await finger.move(x, y + 4 * well.cell);
+        await finger.end();
+    };
+    let piece = await web.pieceInside(game, 2 * CELL + 5);
+    while (web.isSquare(piece)) {
+        await flick();
+        await web.slammed(game, piece, 'a flick down');
+        piece = await web.pieceInside(game, 2 * CELL + 5);
+    }
+    check(await takeKeys(game) === '32+ 32-', 'a flick down was not Slam alone');
+    check((await game.page.evaluate(() => window.stakmirPulses)).includes(15), 'no pulse when the piece locked');
+    const drag = await game.page.touchscreen.touchStart(x, y);
+    // The browser hands moves over with its own frames: each move's keys are waited for.
+    for (const [cells, delta, keys] of [[-1.2, -CELL, 2], [1.2, 2 * CELL, 6]]) {
+        await drag.move(x + cells * well.cell, y);
+        await game.page.waitForFunction(n => window.stakmirKeys.length >= n, POLL, keys);
+        await game.step();
+        const moved = web.fallingPiece(await game.grab());
+        check(Math.abs(moved[2] - piece[2] - delta) <= 2, `a drag of ${cells} cells moved the piece from ${piece} to ${moved}`);
+        piece = moved;
+    }
+    await drag.end();
+    await game.page.touchscreen.tap(x, y);
+    await game.step();
+    const turned = web.fallingPiece(await game.grab('gesture-turned'));
+    check(Math.abs(turned[3] - turned[2] - (piece[1] - piece[0])) <= 3, `a tap did not turn ${piece}: ${turned}`);
+    check(await takeKeys(game) === '37+ 37- 39+ 39- 39+ 39- 38+ 38-', 'the drag and the tap were not Left, Right, Right and Rotate');
+    const hold = await game.page.touchscreen.touchStart(x, y);
+    await hold.move(x, y + 1.5 * well.cell);
+    await game.page.waitForFunction(() => window.stakmirKeys.length > 0, POLL);
+    const top = web.fallingPiece(await game.grab())[0];
+    await game.step(4);
+    check(web.fallingPiece(await game.grab())[0] - top > 10, 'a drag down held did not speed the piece up');
+    await hold.end();
+    check(await takeKeys(game) === '40+ 40-', 'a drag down held was not Faster until let go');
+
+    await tap(game, 'Pause');
+    await game.step();
+    const paused = await game.grab('gesture-paused');
+    await game.step(30);
+    check((await game.grab()).difference(paused) < 0.01, 'the game went on after Pause');
+    check(await game.page.$eval('#hint', hint => !hint.hidden && hint.textContent.startsWith('Paused')),
+          'no "Paused" under the game');
+    await game.page.touchscreen.tap(x, y);
+    await game.step();
+    const going = web.fallingPiece(await game.grab());
+    await web.stepUntil(game, 'the piece to fall on after a tap on the paused game',
+                        image => web.fallingPiece(image)[0] > going[0] + 3, 60);
+    check(await game.page.$eval('#hint', hint => hint.hidden), 'the word under the game stayed');
+
+    await tap(game, 'Mute');
+    const pulses = await game.page.evaluate(() => window.stakmirPulses.length);
+    await flick();
+    await web.slammed(game, web.fallingPiece(await game.grab()), 'a flick down');
+    await game.step(30);
+    check(await game.page.evaluate(() => window.stakmirPulses.length) === pulses, 'a pulse while the sound is off');
+    await tap(game, 'Mute');
     await web.stepUntil(game, 'the play-again question', async image => {
         if (web.questionShown(image)) {
             return true;
         }
-        await tap(game, 'Slam');
+        await flick();
         await game.step(3);
         return false;
     }, 1000);
-    await game.page.screenshot({ path: path.join(game.outDir, 'asking.png') });
-    await tap(game, 'No');
-    await game.step();
-    await web.checkQuitNote(game, 'No by touch');
+    await game.page.screenshot({ path: path.join(game.outDir, 'upright-asking.png') });
+    await game.page.waitForSelector('body.answerable', POLL);
+    await tap(game, 'Yes');
+    await game.step(5);
+    const again = await game.grab('gesture-again');
+    check(web.helpShown(again) && web.rowGroups(again).length === 0, 'Yes did not start a new game with an empty well');
 }
 
 // After one visit the page is kept: with the network gone, a reload still starts the game. The
@@ -373,6 +516,7 @@ async function caseGamepad(game) {
 const CASES = {
     viewports: { run: caseViewports, custom: true },
     touch: { run: caseTouch, open: { viewport: PHONE_LANDSCAPE, date: SQUARE_FIRST } },
+    gestures: { run: caseGestures, open: { viewport: PHONE_PORTRAIT, date: SQUARE_FIRST, script: recordPulses } },
     offline: { run: caseOffline, open: { holdFrames: false } },
     gamepad: { run: caseGamepad, open: { script: scriptedPad, date: SQUARE_FIRST } },
 };
