@@ -117,6 +117,7 @@ async function caseViewports(browser, server, outDir) {
         } else {
             const [side, well] = parts;
             const tall = well[7] * WELL[3] / well[3] / ratio;
+            console.log(`${name}: the well ${tall} CSS pixels tall`);
             check(parts.length === 2 && tall >= goal.well && side[6] / side[2] >= goal.side,
                   `${name}: the well is ${tall} CSS pixels tall (${goal.well} wanted), the rest at ` +
                   `${side[6] / side[2]} (${goal.side} wanted): ${JSON.stringify(parts)}`);
