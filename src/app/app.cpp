@@ -36,6 +36,9 @@ void hear(App *app, const GameState *before, const AppEvent *event) {
     const LoopSounds heard = loop_sounds(&sound.hearing, before, app->state, event);
     const bool cut = heard.toggle_mute && !sound.muted;
     sound.muted = heard.toggle_mute ? !sound.muted : sound.muted;
+    if (!sound.muted && heard.pulse_ms > sound.pulse_ms) {
+        sound.pulse_ms = heard.pulse_ms;
+    }
     if (!sound.device || (!cut && (heard.count == 0 || sound.muted))) {
         return;
     }
@@ -119,6 +122,12 @@ int app_pass(App *app) {
 
 bool app_muted(const App *app) {
     return app->sound.muted;
+}
+
+uint32_t app_take_pulse(App *app) {
+    const uint32_t pulse = app->sound.pulse_ms;
+    app->sound.pulse_ms = 0;
+    return pulse;
 }
 
 bool app_running(const App *app) {

@@ -15,6 +15,7 @@ struct AppSound {
     bool device;          // a sound device is open
     bool muted;           // the mute key turned the sound off
     bool hushed;          // the game is paused or quitting: the mixer was silenced
+    uint32_t pulse_ms;    // the longest pulse called for since app_take_pulse (none while muted)
 };
 
 // Everything the program owns for the whole run.
@@ -37,6 +38,9 @@ int app_pass(App *app);
 bool app_running(const App *app);
 // Whether the mute key has turned the sound off.
 bool app_muted(const App *app);
+// The pulse a touch device is to give for what was heard since the last call, in milliseconds
+// (0: none); it goes with the sound, so none while the sound is off.
+uint32_t app_take_pulse(App *app);
 // Milliseconds the desktop loop may wait for events before the next pass (UINT32_MAX: no tick due).
 uint32_t app_wait_time(const App *app);
 // Closes the sound device, releases the textures, frees the record and shuts the platform down;

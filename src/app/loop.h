@@ -51,6 +51,9 @@ uint32_t loop_wait_time(const LoopState *loop, const GameState *state, uint32_t 
 // The key that turns the sound off and on (M); the loop's rules see it as any other key.
 constexpr uint32_t LOOP_MUTE_KEY = 0x4D;
 constexpr int LOOP_SOUNDS_MAX = 3;  // sounds one step can call for
+// How long a touch device vibrates when a piece locks without filling a row, and when rows clear.
+constexpr uint32_t LOOP_PULSE_LOCK_MS = 15;
+constexpr uint32_t LOOP_PULSE_CLEAR_MS = 60;
 
 // What the player has heard so far, for the sounds of the next change.
 struct LoopHearing {
@@ -58,11 +61,13 @@ struct LoopHearing {
     int32_t heard_level;   // the level the latest level sound was for
 };
 
-// The sounds of one step, in the order they are heard, and whether the step toggles the sound.
+// The sounds of one step, in the order they are heard, whether the step toggles the sound, and
+// the pulse a touch device gives for it (0: none; a lock's short one, or the clear's longer one).
 struct LoopSounds {
     int32_t count;
     SoundId ids[LOOP_SOUNDS_MAX];
     bool toggle_mute;
+    uint32_t pulse_ms;
 };
 
 // Starts hearing a game at its record: no key down, the record's level heard.

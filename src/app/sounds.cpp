@@ -58,9 +58,11 @@ void hear_change(LoopHearing *hearing, const GameState *before, const GameState 
     }
     if ((before->mode & PIECE_IN_PLAY) != 0 && after->mode == MODE_SETTLE) {
         add(sounds, SOUND_LOCK);
+        sounds->pulse_ms = LOOP_PULSE_LOCK_MS;
     }
     if ((before->mode & PIECE_IN_PLAY) != 0 && after->mode == MODE_CLEARING) {
         add(sounds, static_cast<SoundId>(SOUND_CLEAR_1 + rows_filled(after) - 1));
+        sounds->pulse_ms = LOOP_PULSE_CLEAR_MS;
     }
     if ((before->mode & PAUSES) != 0 && after->mode == MODE_FALLING && after->level > hearing->heard_level) {
         add(sounds, band(after->level) > band(hearing->heard_level) ? SOUND_LANDSCAPE : SOUND_LEVEL);

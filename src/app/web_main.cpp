@@ -15,7 +15,7 @@ namespace {
 struct WebApp {
     App app;
     bool frame_due;  // a pass asked for a frame that is not drawn yet
-    bool asking;     // the page was told that the game asks to play again
+    WebScene scene;  // what the page was last told the game shows
     bool muted;      // the page was told that the sound is off
 };
 
@@ -29,16 +29,31 @@ void ask_for_frame(void *context, const GameState * /*state*/) {
     web_app(context)->frame_due = true;
 }
 
+// What the page is to say beside the game, from the mode and who paused it.
+WebScene scene_of(const App &app) {
+    const GameMode mode = app.state->mode;
+    if (mode == MODE_PAUSED) {
+        return app.loop.player_paused != 0 ? WEB_SCENE_PLAYER_PAUSED : WEB_SCENE_PAUSED;
+    }
+    if (mode == MODE_GAME_OVER) {
+        return WEB_SCENE_ASKING;
+    }
+    return (mode & (MODE_INTRO | MODE_WAIT_START)) != 0 ? WEB_SCENE_WELCOME : WEB_SCENE_PLAYING;
+}
+
 int pass(void *context) {
     WebApp *web = web_app(context);
     app_pass(&web->app);
     if (!app_running(&web->app)) {
         return 0;
     }
-    const bool asking = web->app.state->mode == MODE_GAME_OVER;
-    if (asking != web->asking) {
-        web->asking = asking;
-        web_show_question(asking);
+    const WebScene scene = scene_of(web->app);
+    if (scene != web->scene) {
+        web->scene = scene;
+        web_show_scene(scene);
+    }
+    if (const uint32_t pulse = app_take_pulse(&web->app); pulse != 0) {
+        web_vibrate(pulse);
     }
     if (app_muted(&web->app) != web->muted) {
         web->muted = !web->muted;

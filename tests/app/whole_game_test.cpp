@@ -26,6 +26,7 @@ struct Session {
     uint32_t clock = 5000;
     int ticks_run = 0;
     std::vector<SoundId> heard;
+    std::vector<uint32_t> pulses;  // the touch device's pulses, in order
     int mute_toggles = 0;
 
     explicit Session(uint32_t seed) {
@@ -36,6 +37,9 @@ struct Session {
     void hear(const GameState &before, const AppEvent *event) {
         const LoopSounds sounds = loop_sounds(&hearing, &before, &state, event);
         heard.insert(heard.end(), sounds.ids, sounds.ids + sounds.count);
+        if (sounds.pulse_ms != 0) {
+            pulses.push_back(sounds.pulse_ms);
+        }
         mute_toggles += sounds.toggle_mute ? 1 : 0;
     }
     // One pass of the loop with one event.
@@ -206,6 +210,10 @@ TEST(WholeGame, ScriptedFromIntroToPlayAgain) {
         SOUND_SHIFT,   SOUND_SHIFT,   SOUND_SLAM,  SOUND_CLEAR_3,   SOUND_LEVEL, SOUND_TURN,     SOUND_SHIFT,
         SOUND_CLEAR_4, SOUND_LANDSCAPE, SOUND_LOCK, SOUND_GAME_OVER, SOUND_START};
     EXPECT_EQ(s.heard, expected);
+    // A touch device pulses at every clear, longer, and at the lock that fills no row.
+    const std::vector<uint32_t> pulses = {LOOP_PULSE_CLEAR_MS, LOOP_PULSE_CLEAR_MS, LOOP_PULSE_CLEAR_MS,
+                                          LOOP_PULSE_CLEAR_MS, LOOP_PULSE_LOCK_MS};
+    EXPECT_EQ(s.pulses, pulses);
 }
 
 namespace {

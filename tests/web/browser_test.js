@@ -190,10 +190,14 @@ function pageHooks(holdFrames, hideS3tc, date) {
     };
     const clear = WebGLRenderingContext.prototype.clear;
     WebGLRenderingContext.prototype.clear = function (mask) {
+        const framebuffer = this.stakmirFramebuffer || null;
+        // The present step's clear around the parts of a frame shown in parts is not the game's.
+        if (!framebuffer && (this.drawingBufferWidth !== 480 || this.drawingBufferHeight !== 320)) {
+            return clear.call(this, mask);
+        }
         hooks.clears += 1;
         if (!hooks.copying) {
             hooks.copying = true;
-            const framebuffer = this.stakmirFramebuffer || null;
             queueMicrotask(() => {
                 hooks.copying = false;
                 copy(this, framebuffer);

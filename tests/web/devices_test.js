@@ -8,25 +8,35 @@
 const path = require('path');
 const web = require('./browser_test.js');
 
-const { Game, check, CELL, POLL, W, H } = web;
+const { Game, check, CELL, POLL, WELL } = web;
 
 // The clock the pieces are seeded from, fixed for the games played here: its first piece is a
 // square, which cannot show a turn and is slammed away first.
 const SQUARE_FIRST = Date.UTC(2026, 0, 1, 0, 0, 5);
 const PHONE_LANDSCAPE = { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: true };
-// Each viewport with the number of device pixels a game pixel must take there.
+const PHONE_PORTRAIT = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+// Each viewport with what the game must take there: the whole frame at `whole` device pixels per
+// game pixel, or, held upright, the well at least `well` CSS pixels tall with the rest of the
+// frame beside it at `side` or more device pixels per game pixel.
 const VIEWPORTS = [
-    ['phone-portrait', { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true }, 2],
-    ['phone-landscape', PHONE_LANDSCAPE, 3],
-    ['tablet', { width: 1024, height: 768, deviceScaleFactor: 2, isMobile: true, hasTouch: true, isLandscape: true }, 3],
-    ['desktop', { width: 2560, height: 1440, deviceScaleFactor: 1 }, 4],
+    ['phone-portrait', PHONE_PORTRAIT, { well: 300, side: 2 }],
+    ['phone-landscape', PHONE_LANDSCAPE, { whole: 3 }],
+    ['phone-small', { width: 375, height: 667, deviceScaleFactor: 2, isMobile: true, hasTouch: true }, { well: 240, side: 2 }],
+    ['phone-narrow', { width: 360, height: 640, deviceScaleFactor: 3, isMobile: true, hasTouch: true }, { well: 240, side: 2 }],
+    ['tablet', { width: 1024, height: 768, deviceScaleFactor: 2, isMobile: true, hasTouch: true, isLandscape: true }, { whole: 3 }],
+    ['desktop', { width: 2560, height: 1440, deviceScaleFactor: 1 }, { whole: 4 }],
     // At ratios whose device pixels do not fall on whole CSS pixels the canvas must still sit on
     // whole device pixels, top row and last column included.
-    ['phone-2.6', { width: 412, height: 915, deviceScaleFactor: 2.6, isMobile: true, hasTouch: true }, 2],
-    ['narrow-window-3', { width: 390, height: 844, deviceScaleFactor: 3 }, 2],
+    ['phone-2.6', { width: 412, height: 915, deviceScaleFactor: 2.6, isMobile: true, hasTouch: true }, { well: 300, side: 2 }],
+    ['narrow-window-3', { width: 390, height: 844, deviceScaleFactor: 3 }, { well: 300, side: 2 }],
 ];
+// What a player must see of the frame (left, top, width, height, from its top left): the titles,
+// the score and level, the next piece, the help, the question's words, the well and the marker
+// under it.
+const FRAME_PARTS = { title: [30, 43, 159, 57], score: [32, 100, 150, 60], next: [30, 182, 75, 106],
+                      help: [31, 119, 145, 127], question: [31, 219, 140, 20], well: [299, 9, 152, 306] };
 
-// What the page shows: every visible part's box, the page's scroll size, the game's scale.
+// What the page shows: every visible part's box, the page's scroll size, the game's layout.
 function layout() {
     const visible = [...document.querySelectorAll('#screen, button, .legend, #hint')]
         .filter(element => element.getClientRects().length > 0);
@@ -36,17 +46,18 @@ function layout() {
         scroll: [document.documentElement.scrollWidth, document.documentElement.scrollHeight],
         window: [innerWidth, innerHeight],
         scale: Number(document.documentElement.dataset.scale),
+        layout: Module.stakmirLayout,
         canvas: document.getElementById('canvas').getBoundingClientRect().toJSON(),
         touch: document.body.classList.contains('touch'),
     };
 }
 
-// Compares a screenshot around the canvas at `scale` device pixels per game pixel with the frame
-// itself: every game pixel must be a block of scale by scale device pixels of its colour. The
-// canvas lies about `offset` device pixels into the screenshot (give or take the rounding of
-// its edge); the best place within two pixels of it counts.
-async function blurredPixels(game, shot, scale, offset) {
-    return game.page.evaluate(async (url, s, [left, top]) => {
+// Compares a screenshot around the canvas with the frame itself, part by part: every game pixel
+// must be a block of device pixels of its colour, as many as the part's scale. The canvas lies
+// about `offset` device pixels into the screenshot (give or take the rounding of its edge); the
+// best place within two pixels of it counts.
+async function blurredPixels(game, shot, parts, offset) {
+    return game.page.evaluate(async (url, pieces, [left, top]) => {
         const image = new Image();
         image.src = url;
         await image.decode();
@@ -57,55 +68,81 @@ async function blurredPixels(game, shot, scale, offset) {
         context.drawImage(image, 0, 0);
         const got = context.getImageData(0, 0, copy.width, copy.height).data;
         const want = window.stakmirTest.pictureContext.getImageData(0, 0, 480, 320).data;
+        const right = Math.max(...pieces.map(p => p[4] + p[6]));
+        const bottom = Math.max(...pieces.map(p => p[5] + p[7]));
         const wrong = (dx, dy) => {
             let count = 0;
-            for (let y = 0; y < 320 * s; ++y) {
-                for (let x = 0; x < 480 * s; ++x) {
-                    const i = 4 * ((dy + y) * copy.width + dx + x);
-                    const j = 4 * (Math.floor(y / s) * 480 + Math.floor(x / s));
-                    count += Math.abs(got[i] - want[j]) > 2 || Math.abs(got[i + 1] - want[j + 1]) > 2 ||
-                             Math.abs(got[i + 2] - want[j + 2]) > 2 ? 1 : 0;
+            for (const [sl, st, sw, , tl, tt, tw, th] of pieces) {
+                const s = tw / sw;
+                for (let y = 0; y < th; ++y) {
+                    for (let x = 0; x < tw; ++x) {
+                        const i = 4 * ((dy + tt + y) * copy.width + dx + tl + x);
+                        const j = 4 * ((st + Math.floor(y / s)) * 480 + sl + Math.floor(x / s));
+                        count += Math.abs(got[i] - want[j]) > 2 || Math.abs(got[i + 1] - want[j + 1]) > 2 ||
+                                 Math.abs(got[i + 2] - want[j + 2]) > 2 ? 1 : 0;
+                    }
                 }
             }
             return count;
         };
         let fewest = Infinity;
-        for (let dy = Math.max(0, top - 2); dy <= top + 2 && dy + 320 * s <= copy.height; ++dy) {
-            for (let dx = Math.max(0, left - 2); dx <= left + 2 && dx + 480 * s <= copy.width; ++dx) {
+        for (let dy = Math.max(0, top - 2); dy <= top + 2 && dy + bottom <= copy.height; ++dy) {
+            for (let dx = Math.max(0, left - 2); dx <= left + 2 && dx + right <= copy.width; ++dx) {
                 fewest = Math.min(fewest, wrong(dx, dy));
             }
         }
         return fewest;
-    }, `data:image/png;base64,${shot}`, scale, offset);
+    }, `data:image/png;base64,${shot}`, parts, offset);
 }
 
+const inside = ([l, t, w, h], [L, T, W, H]) => l >= L && t >= T && l + w <= L + W && t + h <= T + H;
+
 // Phones upright and on their side, a tablet and a large monitor: the game at the largest whole
-// scale that fits, every game pixel a sharp block, nothing cut off, nothing to scroll, the touch
-// controls where touch is the input and at least 44 pixels each.
+// scale that fits (held upright, the well and the rest of the frame side by side, each at its
+// own), every part of the frame shown, every game pixel a sharp block, nothing cut off, nothing
+// to scroll, the touch controls where touch is the input, at least 44 pixels each, and held
+// upright in the lowest 40 % of the screen.
 async function caseViewports(browser, server, outDir) {
-    for (const [name, viewport, scale] of VIEWPORTS) {
+    for (const [name, viewport, goal] of VIEWPORTS) {
         const game = await Game.open(browser, server, outDir, { viewport });
         await game.step(60);
         const shown = await game.page.evaluate(layout);
         await game.page.screenshot({ path: path.join(outDir, `${name}.png`) });
         const [width, height] = shown.window;
-        check(shown.scale === scale, `${name}: the game is at scale ${shown.scale}, not ${scale}`);
+        const ratio = viewport.deviceScaleFactor;
+        const parts = shown.layout.parts;
+        if (goal.whole) {
+            check(parts.length === 1 && shown.scale === goal.whole,
+                  `${name}: the game is at scale ${shown.scale} in ${parts.length} parts, not whole at ${goal.whole}`);
+        } else {
+            const [side, well] = parts;
+            const tall = well[7] * WELL[3] / well[3] / ratio;
+            console.log(`${name}: the well ${tall} CSS pixels tall`);
+            check(parts.length === 2 && tall >= goal.well && side[6] / side[2] >= goal.side,
+                  `${name}: the well is ${tall} CSS pixels tall (${goal.well} wanted), the rest at ` +
+                  `${side[6] / side[2]} (${goal.side} wanted): ${JSON.stringify(parts)}`);
+        }
+        for (const [what, part] of Object.entries(FRAME_PARTS)) {
+            check(parts.some(p => inside(part, p.slice(0, 4)) && inside(p.slice(4, 8), [0, 0, shown.layout.width, shown.layout.height])),
+                  `${name}: the frame's ${what} is not shown: ${JSON.stringify(parts)}`);
+        }
         check(shown.scroll[0] <= width && shown.scroll[1] <= height, `${name}: the page scrolls (${shown.scroll})`);
         for (const [what, box] of shown.boxes) {
             check(box.left >= 0 && box.top >= 0 && box.right <= width && box.bottom <= height,
                   `${name}: ${what} is cut off: ${JSON.stringify(box)}`);
             check(!viewport.hasTouch || what === 'screen' || what === 'hint' || box.width >= 44 && box.height >= 44,
                   `${name}: the touch control ${what} is smaller than 44 pixels`);
+            check(!viewport.hasTouch || height < width || what === 'screen' || what === 'hint' || box.top >= 0.6 * height,
+                  `${name}: the touch control ${what} is above the lowest 40 % of the screen: ${JSON.stringify(box)}`);
         }
         const controls = shown.boxes.filter(([what]) => what === 'Left' || what === 'Slam').length;
         check(controls === (viewport.hasTouch ? 2 : 0), `${name}: ${controls} of the touch controls shown`);
-        const ratio = viewport.deviceScaleFactor;
         const box = shown.canvas;
         const clip = { x: Math.floor(box.x) - 2, y: Math.floor(box.y) - 2, width: Math.ceil(box.width) + 4,
                        height: Math.ceil(box.height) + 4 };
         const offset = [Math.round((box.x - clip.x) * ratio), Math.round((box.y - clip.y) * ratio)];
         const shot = await game.page.screenshot({ clip, encoding: 'base64' });
-        const blurred = await blurredPixels(game, shot, scale, offset);
+        const blurred = await blurredPixels(game, shot, parts, offset);
         check(blurred === 0, `${name}: ${blurred} device pixels are not their game pixel's colour`);
         await game.page.close();
     }
@@ -123,14 +160,18 @@ async function tap(game, label) {
 }
 
 // A whole game by touch alone on a phone on its side: a tap on the game starts it (and the
-// sound); the sound button mutes and unmutes; Left and Right move the piece, held Left repeats, Rotate turns it, held Faster speeds it up, Slam drops
-// it; when the game asks, No ends it. Touches and a swipe do not scroll or zoom the page.
+// sound); the sound button mutes and unmutes; Left and Right move the piece, held Left repeats
+// and stops the moment it is let go, Rotate turns it, held Faster speeds it up, Slam drops it;
+// one tap on Quit only asks again; Slam tapped on into the question never answers it, No ends
+// the game, and the controls go for a Play again button. Touches and a swipe do not scroll or
+// zoom the page.
 async function caseTouch(game) {
     await game.step(60);
     const [x, y] = await centre(game, '#canvas');
     await game.page.touchscreen.tap(x, y);
     await game.step();
     check(!web.helpShown(await game.grab('started')), 'a tap on the game did not start it');
+    await recordKeys(game);
     // The tap made the page's audio context; the sound button among the controls turns the
     // sound off and on, and shows it.
     await game.page.waitForFunction(() => Module.stakmirAudio.context && Module.stakmirAudio.context.state === 'running',
@@ -162,6 +203,10 @@ async function caseTouch(game) {
     const left = await game.page.touchscreen.touchStart(...await centre(game, 'button[aria-label="Left"]'));
     await new Promise(resolve => setTimeout(resolve, 650));  // past the repeat delay
     await left.end();
+    const leftKeys = (await takeKeys(game)).split(' ');
+    check(leftKeys.length >= 6 && leftKeys.at(-1) === '37-', `held Left sent ${leftKeys.join(' ')}`);
+    await new Promise(resolve => setTimeout(resolve, 200));  // several repeats' time
+    check(await takeKeys(game) === '', 'Left went on repeating once let go');
     await game.step();
     const repeated = web.fallingPiece(await game.grab());
     check(turned[2] - repeated[2] >= 2 * CELL - 2, `held Left moved the piece from ${turned} to ${repeated} only`);
@@ -186,18 +231,153 @@ async function caseTouch(game) {
     const view = await game.page.evaluate(() => [scrollX, scrollY, visualViewport.scale]);
     check(view.join() === '0,0,1', `touches scrolled or zoomed the page: ${view}`);
 
+    // Quit asks once more: one tap does not end the game.
+    await tap(game, 'Quit');
+    await game.step();
+    check(!(await game.note()).shown && await game.page.$eval('.quit', quit => quit.textContent.includes('again')),
+          'one tap on Quit ended the game, or did not ask again');
+    // Slam tapped every 50 ms into the question never answers it.
+    const slam = await centre(game, 'button[aria-label="Slam"]');
+    let after = 0;
+    await web.stepUntil(game, 'the play-again question and a while after', async image => {
+        after += web.questionShown(image) ? 1 : 0;
+        await game.page.touchscreen.tap(...slam);
+        await new Promise(resolve => setTimeout(resolve, 50));
+        await game.step(after > 0 ? 1 : 3);
+        return after >= 10;
+    }, 1000);
+    check(web.questionShown(await game.grab()) && !(await game.note()).shown, 'a tap where Slam was answered the question');
+    await game.page.screenshot({ path: path.join(game.outDir, 'asking.png') });
+    await game.page.waitForSelector('body.answerable', POLL);
+    await tap(game, 'No');
+    await game.step();
+    await web.checkQuitNote(game, 'No by touch');
+    const ended = await game.page.evaluate(() => ({
+        again: document.querySelector('#note a').getBoundingClientRect().height,
+        controls: [...document.querySelectorAll('.pad button')].filter(b => getComputedStyle(b).visibility === 'visible').length,
+    }));
+    check(ended.again >= 44 && ended.controls === 0, `after the game: ${JSON.stringify(ended)}`);
+}
+
+// Where the well lies on the screen (CSS pixels): its top left corner and the side of a cell.
+async function wellOnScreen(game) {
+    return game.page.evaluate((well, size) => {
+        const box = document.getElementById('canvas').getBoundingClientRect();
+        const ratio = devicePixelRatio;
+        const [sl, st, sw, , tl, tt, tw] = Module.stakmirLayout.parts.find(p => p[0] <= well[0] && p[0] + p[2] >= well[0] + well[2]);
+        const scale = tw / sw / ratio;
+        return { x: box.x + tl / ratio + (well[0] - sl) * scale, y: box.y + tt / ratio + (well[1] - st) * scale, cell: size * scale };
+    }, WELL, CELL);
+}
+
+// Every key the page hands the program, as [code, down], for a test to read and clear.
+function recordKeys(game) {
+    return game.page.evaluate(() => {
+        const key = Module._web_page_key;
+        window.stakmirKeys = [];
+        Module._web_page_key = (code, down) => {
+            window.stakmirKeys.push([code, down]);
+            return key(code, down);
+        };
+    });
+}
+
+const takeKeys = game => game.page.evaluate(() => window.stakmirKeys.splice(0).map(([code, down]) => `${code}${down ? '+' : '-'}`).join(' '));
+
+// The vibrations the page asks for, kept for the test.
+function recordPulses() {
+    window.stakmirPulses = [];
+    navigator.vibrate = milliseconds => window.stakmirPulses.push(milliseconds) > 0;
+}
+
+// A whole game by gestures alone on a phone held upright: the line under the game says to tap
+// it; a tap starts it; a flick down slams (with a pulse when the piece locks); a drag moves the
+// piece a column per cell of finger travel and back; a tap turns it; a drag down held is Faster
+// until let go; Pause (the button) stops it with a word under the game, and a tap on the game
+// goes on; muted, a lock gives no pulse; flicks play to the end, and Yes plays again.
+async function caseGestures(game) {
+    await game.step(60);
+    check(await game.page.$eval('#hint', hint => hint.textContent) === 'Tap the game to start',
+          'no "Tap the game to start" under the welcome screen');
+    const well = await wellOnScreen(game);
+    const [x, y] = [well.x + 5 * well.cell, well.y + 10 * well.cell];
+    await game.page.touchscreen.tap(x, y);
+    await game.step();
+    check(!web.helpShown(await game.grab('gesture-started')), 'a tap on the game did not start it');
+    await recordKeys(game);
+    const flick = async () => {
+        const finger = await game.page.touchscreen.touchStart(x, y);
+        await finger.move(x, y + 4 * well.cell);
+        await finger.end();
+    };
+    let piece = await web.pieceInside(game, 2 * CELL + 5);
+    while (web.isSquare(piece)) {
+        await flick();
+        await web.slammed(game, piece, 'a flick down');
+        piece = await web.pieceInside(game, 2 * CELL + 5);
+    }
+    check(await takeKeys(game) === '32+ 32-', 'a flick down was not Slam alone');
+    check((await game.page.evaluate(() => window.stakmirPulses)).includes(15), 'no pulse when the piece locked');
+    const drag = await game.page.touchscreen.touchStart(x, y);
+    // The browser hands moves over with its own frames: each move's keys are waited for.
+    for (const [cells, delta, keys] of [[-1.2, -CELL, 2], [1.2, 2 * CELL, 6]]) {
+        await drag.move(x + cells * well.cell, y);
+        await game.page.waitForFunction(n => window.stakmirKeys.length >= n, POLL, keys);
+        await game.step();
+        const moved = web.fallingPiece(await game.grab());
+        check(Math.abs(moved[2] - piece[2] - delta) <= 2, `a drag of ${cells} cells moved the piece from ${piece} to ${moved}`);
+        piece = moved;
+    }
+    await drag.end();
+    await game.page.touchscreen.tap(x, y);
+    await game.step();
+    const turned = web.fallingPiece(await game.grab('gesture-turned'));
+    check(Math.abs(turned[3] - turned[2] - (piece[1] - piece[0])) <= 3, `a tap did not turn ${piece}: ${turned}`);
+    check(await takeKeys(game) === '37+ 37- 39+ 39- 39+ 39- 38+ 38-', 'the drag and the tap were not Left, Right, Right and Rotate');
+    const hold = await game.page.touchscreen.touchStart(x, y);
+    await hold.move(x, y + 1.5 * well.cell);
+    await game.page.waitForFunction(() => window.stakmirKeys.length > 0, POLL);
+    const top = web.fallingPiece(await game.grab())[0];
+    await game.step(4);
+    check(web.fallingPiece(await game.grab())[0] - top > 10, 'a drag down held did not speed the piece up');
+    await hold.end();
+    check(await takeKeys(game) === '40+ 40-', 'a drag down held was not Faster until let go');
+
+    await tap(game, 'Pause');
+    await game.step();
+    const paused = await game.grab('gesture-paused');
+    await game.step(30);
+    check((await game.grab()).difference(paused) < 0.01, 'the game went on after Pause');
+    check(await game.page.$eval('#hint', hint => !hint.hidden && hint.textContent.startsWith('Paused')),
+          'no "Paused" under the game');
+    await game.page.touchscreen.tap(x, y);
+    await game.step();
+    const going = web.fallingPiece(await game.grab());
+    await web.stepUntil(game, 'the piece to fall on after a tap on the paused game',
+                        image => web.fallingPiece(image)[0] > going[0] + 3, 60);
+    check(await game.page.$eval('#hint', hint => hint.hidden), 'the word under the game stayed');
+
+    await tap(game, 'Mute');
+    const pulses = await game.page.evaluate(() => window.stakmirPulses.length);
+    await flick();
+    await web.slammed(game, web.fallingPiece(await game.grab()), 'a flick down');
+    await game.step(30);
+    check(await game.page.evaluate(() => window.stakmirPulses.length) === pulses, 'a pulse while the sound is off');
+    await tap(game, 'Mute');
     await web.stepUntil(game, 'the play-again question', async image => {
         if (web.questionShown(image)) {
             return true;
         }
-        await tap(game, 'Slam');
+        await flick();
         await game.step(3);
         return false;
     }, 1000);
-    await game.page.screenshot({ path: path.join(game.outDir, 'asking.png') });
-    await tap(game, 'No');
-    await game.step();
-    await web.checkQuitNote(game, 'No by touch');
+    await game.page.screenshot({ path: path.join(game.outDir, 'upright-asking.png') });
+    await game.page.waitForSelector('body.answerable', POLL);
+    await tap(game, 'Yes');
+    await game.step(5);
+    const again = await game.grab('gesture-again');
+    check(web.helpShown(again) && web.rowGroups(again).length === 0, 'Yes did not start a new game with an empty well');
 }
 
 // After one visit the page is kept: with the network gone, a reload still starts the game. The
@@ -225,7 +405,7 @@ async function caseOffline(game) {
         return { ...fields, icons: sizes.join() };
     });
     check(manifest.name === 'Stakmir' && manifest.short_name === 'Stakmir' && manifest.start_url === './' &&
-          manifest.display === 'fullscreen' && manifest.orientation === 'landscape' &&
+          manifest.display === 'fullscreen' && manifest.orientation === 'any' &&
           /^#/.test(manifest.theme_color) && /^#/.test(manifest.background_color) &&
           manifest.icons === '192x192=192x192,512x512=512x512', `the manifest: ${JSON.stringify(manifest)}`);
 }
@@ -337,6 +517,7 @@ async function caseGamepad(game) {
 const CASES = {
     viewports: { run: caseViewports, custom: true },
     touch: { run: caseTouch, open: { viewport: PHONE_LANDSCAPE, date: SQUARE_FIRST } },
+    gestures: { run: caseGestures, open: { viewport: PHONE_PORTRAIT, date: SQUARE_FIRST, script: recordPulses } },
     offline: { run: caseOffline, open: { holdFrames: false } },
     gamepad: { run: caseGamepad, open: { script: scriptedPad, date: SQUARE_FIRST } },
 };

@@ -259,13 +259,14 @@ async function checkNoErrors(game) {
 // Every game pixel is a sharp block of scale by scale pixels of its colour on the screen.
 async function checkSharp(game, scale, what) {
     const shown = await game.page.evaluate(() => [Number(document.documentElement.dataset.scale), devicePixelRatio,
-                                                  document.getElementById('canvas').getBoundingClientRect().toJSON()]);
-    const [got, ratio, box] = shown;
+                                                  document.getElementById('canvas').getBoundingClientRect().toJSON(),
+                                                  Module.stakmirLayout.parts]);
+    const [got, ratio, box, parts] = shown;
     check(got === scale, `${what}: the game is at scale ${got}, not ${scale}`);
     await game.page.evaluate(() => window.stakmirTest.shown());
     const shot = await game.page.screenshot({ encoding: 'base64' });
     fs.writeFileSync(path.join(game.outDir, `${what}.png`), Buffer.from(shot, 'base64'));
-    const blurred = await blurredPixels(game, shot, scale, [Math.round(box.x * ratio), Math.round(box.y * ratio)]);
+    const blurred = await blurredPixels(game, shot, parts, [Math.round(box.x * ratio), Math.round(box.y * ratio)]);
     check(blurred === 0, `${what}: ${blurred} pixels are not their game pixel's colour`);
 }
 

@@ -32,8 +32,20 @@ void web_run_program(const WebProgram *program);
 // Tells which virtual-key codes the program acts on: the page's own use of those keys
 // (scrolling, ...) is suppressed, every other key stays with the browser as well.
 void web_claim_keys(bool (*uses_key)(uint32_t code));
-// Tells the page whether the game is asking to be played again (the touch controls answer then).
-void web_show_question(bool asking);
+// What the game shows, for what the page says and offers beside it: the welcome screen (a tap
+// starts the game), a game in play, a game paused by the window (the page lost the focus, or is
+// hidden) or by the player (a pause key), and the question whether to play again (the touch
+// controls answer it then).
+enum WebScene : int32_t {
+    WEB_SCENE_WELCOME,
+    WEB_SCENE_PLAYING,
+    WEB_SCENE_PAUSED,
+    WEB_SCENE_PLAYER_PAUSED,
+    WEB_SCENE_ASKING,
+};
+void web_show_scene(WebScene scene);
+// Asks the device to vibrate for `milliseconds`, where the browser offers vibration.
+void web_vibrate(uint32_t milliseconds);
 // Tells the page whether the sound is off (its sound buttons show it).
 void web_show_muted(bool muted);
 // Puts the program's last failure line (or a general one) in the canvas's place.

@@ -15,8 +15,9 @@
 // Emscripten's own lookup of OpenGL entry points, which its headers do not declare.
 extern "C" void *emscripten_GetProcAddress(const char *name);
 
-// Tells the page whether the game asks to be played again.
-EM_JS(void, page_tell_asking, (int asking), { Module.stakmirAsking(asking !== 0); });
+// Tells the page what the game shows, and asks it for a pulse of vibration.
+EM_JS(void, page_tell_scene, (int scene), { Module.stakmirScene(scene); });
+EM_JS(void, page_vibrate, (int milliseconds), { Module.stakmirVibrate(milliseconds); });
 
 namespace {
 
@@ -286,8 +287,12 @@ void web_run_pass_now() {
     }
 }
 
-void web_show_question(bool asking) {
-    page_tell_asking(asking ? 1 : 0);
+void web_show_scene(WebScene scene) {
+    page_tell_scene(scene);
+}
+
+void web_vibrate(uint32_t milliseconds) {
+    page_vibrate(static_cast<int>(milliseconds));
 }
 
 void web_show_failure() {
