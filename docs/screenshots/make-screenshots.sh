@@ -18,12 +18,12 @@ fi
 echo "wrote $out/welcome.png falling.png slam.png clearing.png"
 
 # The page on a phone, from the browser tests' screenshots (scripts/test-web.sh), at half their
-# size: a 390 by 844 phone at three device pixels per CSS pixel, upright and on its side.
-screens="$root/build-web/tests/web/screens/viewports"
-if [ -f "$screens/phone-portrait.png" ]; then
-  for view in phone-portrait phone-landscape; do
-    convert "$screens/$view.png" -filter point -resize 50% -strip "$out/$view.png"
-  done
+# size: a 390 by 844 phone at three device pixels per CSS pixel, on its side at the welcome
+# screen and upright in a game played by gestures.
+screens="$root/build-web/tests/web/screens"
+if [ -f "$screens/viewports/phone-landscape.png" ] && [ -f "$screens/gestures/upright-playing.png" ]; then
+  convert "$screens/viewports/phone-landscape.png" -filter point -resize 50% -strip "$out/phone-landscape.png"
+  convert "$screens/gestures/upright-playing.png" -filter point -resize 50% -strip "$out/phone-portrait.png"
   echo "wrote $out/phone-portrait.png phone-landscape.png"
 else
   echo "make-screenshots.sh: no browser test screenshots in $screens; run scripts/test-web.sh for the phone pictures" >&2

@@ -334,6 +334,7 @@ async function caseGestures(game) {
     const turned = web.fallingPiece(await game.grab('gesture-turned'));
     check(Math.abs(turned[3] - turned[2] - (piece[1] - piece[0])) <= 3, `a tap did not turn ${piece}: ${turned}`);
     check(await takeKeys(game) === '37+ 37- 39+ 39- 39+ 39- 38+ 38-', 'the drag and the tap were not Left, Right, Right and Rotate');
+    await game.page.screenshot({ path: path.join(game.outDir, 'upright-playing.png') });
     const hold = await game.page.touchscreen.touchStart(x, y);
     await hold.move(x, y + 1.5 * well.cell);
     await game.page.waitForFunction(() => window.stakmirKeys.length > 0, POLL);
